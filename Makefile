@@ -1,0 +1,47 @@
+# The two commands every new user runs first: `make demo` and `make test`.
+# Both install what a fresh Debian 12 machine lacks (through `make deps`) before building.
+
+JOBS ?= $(shell nproc)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libgtest-dev \
+	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
+
+.PHONY: all deps demo test test-linux test-asan bench format clean
+
+all: test
+
+deps:
+	@missing=""; \
+	for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+build/%/build.ninja: | deps
+	cmake --preset $* >/dev/null
+
+demo: build/default/build.ninja
+	cmake --build --preset default --parallel $(JOBS) --target tallyglass-sim
+	./build/default/tools/sim/tallyglass-sim
+
+test: test-linux test-asan
+
+test-linux: build/default/build.ninja
+	cmake --build --preset default --parallel $(JOBS)
+	ctest --preset default --parallel $(JOBS)
+
+test-asan: build/asan/build.ninja
+	cmake --build --preset asan --parallel $(JOBS)
+	ctest --preset asan --parallel $(JOBS)
+
+bench: build/release/build.ninja
+	cmake --build --preset release --parallel $(JOBS)
+	./build/release/bench/tallyglass-bench
+
+format:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,133 @@
+// Control side of the simulated engine, for tests and tools. Nothing here counts as a call
+// from the mod: only the RC:: operations do, and only they can be made to fail.
+//
+// Full names follow the engine's rule: "ClassName" + " " + the names from the outermost
+// object down to the object itself. An element is joined to its outer with ":" when that outer
+// is not a package but sits directly in one, and with "." otherwise, e.g.
+// "TextBlock /Engine/Transient.GameEngine_0:W_Trading_Main_C_0.WidgetTree.Text_Value".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <String/StringType.hpp>
+#include <Unreal/FText.hpp>
+#include <Unreal/UFunction.hpp>
+#include <Unreal/UObject.hpp>
+
+namespace simhost {
+using RC::CharType;
+using String = RC::StringType;
+using StringView = RC::StringViewType;
+using RC::Unreal::FText;
+using RC::Unreal::UClass;
+using RC::Unreal::UFunction;
+using RC::Unreal::UObject;
+
+// Raw storage of every object, header included; large enough for the game's offsets.
+inline constexpr std::size_t object_storage_size = 0x800;
+
+// What a script function does when it runs on an object with a parameter block.
+using Native = std::function<void(UObject* self, std::byte* params)>;
+using ObjectHook = std::function<void(UObject* self)>;
+
+// Forgets every class, object, hook, log line and fault; the next world starts empty.
+void reset();
+
+// Classes. `package` is the script module, e.g. "/Script/G1R".
+UClass* define_class(StringView package, StringView name, UClass* super = nullptr);
+UClass* find_class(StringView name);
+// Runs when an object of the class (or of a class derived from it) is created / destroyed.
+void set_lifecycle(UClass* cls, ObjectHook construct, ObjectHook destruct);
+// `return_offset` is negative for a function without a return value.
+UFunction* define_function(UClass* cls, StringView name, std::size_t params_size, int return_offset,
+                           Native native);
+void remove_function(UClass* cls, StringView name);
+UFunction* find_function(UObject* object, StringView name);
+String function_path(UFunction* function);
+
+// Objects live until reset().
+UObject* new_object(UClass* cls, StringView name, UObject* outer = nullptr);
+String full_name(UObject* object);
+String name_of(UObject* object);
+UObject* outer_of(UObject* object);
+UClass* class_of(UObject* object);
+String class_name(UClass* cls);
+std::byte* storage(UObject* object);
+
+template <class T> T read_field(UObject* object, std::size_t offset) {
+    T value;
+    std::memcpy(&value, storage(object) + offset, sizeof(T));
+    return value;
+}
+template <class T> void write_field(UObject* object, std::size_t offset, T value) {
+    std::memcpy(storage(object) + offset, &value, sizeof(T));
+}
+
+// A call made by the game: runs the function, then its hooks.
+void call(UObject* object, UFunction* function, void* params);
+void call(UObject* object, StringView function_name, void* params);
+
+// Text values.
+FText make_text(StringView text);
+String text_of(const FText& text);
+// Text values alive now; a session that leaks none leaves it where it started.
+long live_texts();
+// What FText::StaticSize() reports; nullopt restores the real size.
+void set_text_static_size(std::optional<std::int32_t> size);
+
+// The host log, line by line, as sent.
+const std::vector<String>& log();
+void clear_log();
+
+// Hooks.
+// The pair RegisterHook returns for `path` from now on, instead of fresh ids.
+void set_register_result(StringView path, std::pair<int, int> ids);
+std::size_t registered_hook_count();
+// Every registered path, in order of registration.
+std::vector<String> registered_paths();
+// Paths passed to UnregisterHook, in order.
+const std::vector<String>& unregistered_paths();
+
+// Faults. Every RC:: operation counts as one host call.
+enum class Op {
+    GetFullName,
+    GetOuterPrivate,
+    GetFunctionByNameInChain,
+    ProcessEvent,
+    FTextConstruct,
+    FTextToString,
+    FTextStaticSize,
+    RegisterHook,
+    UnregisterHook,
+    OutputSend,
+};
+const char* op_name(Op op);
+enum class FaultKind {
+    Standard, // throws std::runtime_error
+    Foreign,  // throws a value of a type not derived from std::exception
+};
+struct ForeignFault {
+    int code;
+};
+struct Fault {
+    std::optional<Op> op; // only calls of this operation count; any when empty
+    std::uint64_t nth;    // the nth matching call from now on fails, counted from 1
+    FaultKind kind = FaultKind::Standard;
+    bool repeat = false; // every matching call from the nth on fails
+};
+void arm_fault(Fault fault);
+void disarm_faults();
+// GetFullName of this object always throws.
+void fail_full_name_of(UObject* object, FaultKind kind = FaultKind::Standard);
+std::uint64_t host_calls();
+std::uint64_t host_calls(Op op);
+// Operations of the host calls since reset(), in order.
+const std::vector<Op>& call_trace();
+} // namespace simhost

@@ -1,0 +1,459 @@
+#include <algorithm>
+#include <deque>
+#include <stdexcept>
+
+#include "internal.hpp"
+#include <DynamicOutput/Output.hpp>
+#include <Unreal/UObjectGlobals.hpp>
+
+namespace simhost {
+namespace {
+using RC::Unreal::ObjectAccess;
+using RC::Unreal::UnrealScriptFunctionCallable;
+
+struct ObjectRecord {
+    std::unique_ptr<std::byte[]> storage;
+    String name;
+};
+
+struct Hook {
+    String path;
+    UFunction* function{};
+    std::pair<int, int> ids;
+    UnrealScriptFunctionCallable pre;
+    UnrealScriptFunctionCallable post;
+    void* custom_data{};
+};
+
+struct ArmedFault {
+    Fault fault;
+    std::uint64_t seen{};
+};
+
+struct World {
+    std::deque<std::unique_ptr<UClass>> classes;
+    std::vector<ObjectRecord> objects;
+    std::vector<Hook> hooks;
+    std::map<String, std::pair<int, int>> register_results;
+    std::vector<String> unregistered;
+    int next_hook_id{1};
+    std::vector<String> log;
+    std::optional<std::int32_t> text_size;
+    std::vector<ArmedFault> faults;
+    std::map<UObject*, FaultKind> name_faults;
+    std::vector<Op> trace;
+    std::uint64_t counts[10]{};
+
+    ~World() { clear_objects(); }
+    void clear_objects() {
+        // Destroy in reverse creation order so outers outlive what they hold.
+        for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+            auto* object = reinterpret_cast<UObject*>(it->storage.get());
+            for (UClass* c = ObjectAccess::cls(object); c; c = c->super) {
+                if (c->destruct) {
+                    c->destruct(object);
+                    break;
+                }
+            }
+        }
+        objects.clear();
+    }
+};
+
+World& world() {
+    static World instance;
+    return instance;
+}
+
+[[noreturn]] void throw_fault(FaultKind kind, Op op) {
+    if (kind == FaultKind::Standard) {
+        throw std::runtime_error(std::string("simulated host fault in ") + op_name(op));
+    }
+    throw ForeignFault{static_cast<int>(op)};
+}
+
+std::string narrow(StringView text) {
+    std::string out;
+    for (CharType c : text) {
+        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return out;
+}
+
+ObjectRecord& record(UObject* object) {
+    return world().objects.at(static_cast<std::size_t>(ObjectAccess::index(object)));
+}
+
+UFunction* find_in_chain(UClass* cls, StringView name) {
+    for (; cls; cls = cls->super) {
+        for (auto& f : cls->functions) {
+            if (!f->removed && f->name == name) {
+                return f.get();
+            }
+        }
+    }
+    return nullptr;
+}
+
+UFunction* function_at_path(StringView path) {
+    auto dot = path.find(CharType('.'));
+    auto colon = path.rfind(CharType(':'));
+    if (dot == StringView::npos || colon == StringView::npos || colon < dot) {
+        return nullptr;
+    }
+    auto package = path.substr(0, dot);
+    auto cls_name = path.substr(dot + 1, colon - dot - 1);
+    auto fn_name = path.substr(colon + 1);
+    for (auto& cls : world().classes) {
+        if (cls->package == package && cls->name == cls_name) {
+            for (auto& f : cls->functions) {
+                if (!f->removed && f->name == fn_name) {
+                    return f.get();
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+} // namespace
+
+namespace detail {
+void host_call(Op op, UObject* subject) {
+    auto& w = world();
+    w.trace.push_back(op);
+    ++w.counts[static_cast<int>(op)];
+    for (auto& armed : w.faults) {
+        if (armed.fault.op && *armed.fault.op != op) {
+            continue;
+        }
+        ++armed.seen;
+        if (armed.seen == armed.fault.nth || (armed.fault.repeat && armed.seen > armed.fault.nth)) {
+            throw_fault(armed.fault.kind, op);
+        }
+    }
+    if (op == Op::GetFullName && subject) {
+        if (auto it = w.name_faults.find(subject); it != w.name_faults.end()) {
+            throw_fault(it->second, op);
+        }
+    }
+}
+
+String path_of(UObject* object) {
+    UObject* outer = ObjectAccess::outer(object);
+    const String& name = record(object).name;
+    if (!outer) {
+        return name;
+    }
+    UObject* outer_outer = ObjectAccess::outer(outer);
+    bool outer_is_package = ObjectAccess::cls(outer)->name == STR("Package");
+    bool sub_object =
+        !outer_is_package && outer_outer && ObjectAccess::cls(outer_outer)->name == STR("Package");
+    return path_of(outer) + (sub_object ? STR(":") : STR(".")) + name;
+}
+
+void run(UObject* object, UFunction* function, void* params) {
+    auto& w = world();
+    RC::Unreal::FFrame frame{params};
+    void* result = function->return_offset >= 0 && params
+                       ? static_cast<std::byte*>(params) + function->return_offset
+                       : nullptr;
+    RC::Unreal::UnrealScriptFunctionCallableContext context{object, frame, result};
+    // Callbacks may register or remove hooks: walk a snapshot and re-check each one.
+    auto live = [&](int pre_id) {
+        return std::any_of(w.hooks.begin(), w.hooks.end(),
+                           [&](const Hook& h) { return h.ids.first == pre_id; });
+    };
+    std::vector<Hook> snapshot;
+    for (auto& h : w.hooks) {
+        if (h.function == function) {
+            snapshot.push_back(h);
+        }
+    }
+    for (auto& h : snapshot) {
+        if (h.pre && live(h.ids.first)) {
+            h.pre(context, h.custom_data);
+        }
+    }
+    if (function->native) {
+        function->native(object, static_cast<std::byte*>(params));
+    }
+    for (auto& h : snapshot) {
+        if (h.post && live(h.ids.first)) {
+            h.post(context, h.custom_data);
+        }
+    }
+}
+} // namespace detail
+
+const char* op_name(Op op) {
+    switch (op) {
+    case Op::GetFullName:
+        return "GetFullName";
+    case Op::GetOuterPrivate:
+        return "GetOuterPrivate";
+    case Op::GetFunctionByNameInChain:
+        return "GetFunctionByNameInChain";
+    case Op::ProcessEvent:
+        return "ProcessEvent";
+    case Op::FTextConstruct:
+        return "FText";
+    case Op::FTextToString:
+        return "FText::ToString";
+    case Op::FTextStaticSize:
+        return "FText::StaticSize";
+    case Op::RegisterHook:
+        return "RegisterHook";
+    case Op::UnregisterHook:
+        return "UnregisterHook";
+    case Op::OutputSend:
+        return "Output::send";
+    }
+    return "?";
+}
+
+void reset() {
+    auto& w = world();
+    w.clear_objects();
+    w.hooks.clear();
+    w.classes.clear();
+    w.register_results.clear();
+    w.unregistered.clear();
+    w.next_hook_id = 1;
+    w.log.clear();
+    w.text_size.reset();
+    w.faults.clear();
+    w.name_faults.clear();
+    w.trace.clear();
+    std::fill(std::begin(w.counts), std::end(w.counts), 0);
+    auto* package = define_class(STR("/Script/CoreUObject"), STR("Package"));
+    (void)package;
+}
+
+UClass* define_class(StringView package, StringView name, UClass* super) {
+    auto cls = std::make_unique<UClass>();
+    cls->package = String(package);
+    cls->name = String(name);
+    cls->super = super;
+    world().classes.push_back(std::move(cls));
+    return world().classes.back().get();
+}
+
+UClass* find_class(StringView name) {
+    for (auto& cls : world().classes) {
+        if (cls->name == name) {
+            return cls.get();
+        }
+    }
+    return nullptr;
+}
+
+void set_lifecycle(UClass* cls, ObjectHook construct, ObjectHook destruct) {
+    cls->construct = std::move(construct);
+    cls->destruct = std::move(destruct);
+}
+
+UFunction* define_function(UClass* cls, StringView name, std::size_t params_size, int return_offset,
+                           Native native) {
+    auto f = std::make_unique<UFunction>();
+    f->owner = cls;
+    f->name = String(name);
+    f->params_size = params_size;
+    f->return_offset = return_offset;
+    f->native = std::move(native);
+    cls->functions.push_back(std::move(f));
+    return cls->functions.back().get();
+}
+
+void remove_function(UClass* cls, StringView name) {
+    for (auto& f : cls->functions) {
+        if (f->name == name) {
+            f->removed = true;
+        }
+    }
+}
+
+UFunction* find_function(UObject* object, StringView name) {
+    return find_in_chain(ObjectAccess::cls(object), name);
+}
+
+String function_path(UFunction* function) {
+    return function->owner->package + STR(".") + function->owner->name + STR(":") + function->name;
+}
+
+UObject* new_object(UClass* cls, StringView name, UObject* outer) {
+    auto& w = world();
+    ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), String(name)};
+    UObject* object = ObjectAccess::construct(rec.storage.get());
+    ObjectAccess::init(object, static_cast<int>(w.objects.size()), cls, outer);
+    w.objects.push_back(std::move(rec));
+    for (UClass* c = cls; c; c = c->super) {
+        if (c->construct) {
+            c->construct(object);
+            break;
+        }
+    }
+    return object;
+}
+
+String full_name(UObject* object) {
+    return ObjectAccess::cls(object)->name + STR(" ") + detail::path_of(object);
+}
+String name_of(UObject* object) {
+    return record(object).name;
+}
+UObject* outer_of(UObject* object) {
+    return ObjectAccess::outer(object);
+}
+UClass* class_of(UObject* object) {
+    return ObjectAccess::cls(object);
+}
+String class_name(UClass* cls) {
+    return cls->name;
+}
+std::byte* storage(UObject* object) {
+    return reinterpret_cast<std::byte*>(object);
+}
+
+void call(UObject* object, UFunction* function, void* params) {
+    detail::run(object, function, params);
+}
+
+void call(UObject* object, StringView function_name, void* params) {
+    UFunction* function = find_function(object, function_name);
+    if (!function) {
+        throw std::logic_error("simhost::call: no function " + narrow(function_name));
+    }
+    detail::run(object, function, params);
+}
+
+const std::vector<String>& log() {
+    return world().log;
+}
+void clear_log() {
+    world().log.clear();
+}
+
+void set_register_result(StringView path, std::pair<int, int> ids) {
+    world().register_results[String(path)] = ids;
+}
+std::size_t registered_hook_count() {
+    return world().hooks.size();
+}
+std::vector<String> registered_paths() {
+    std::vector<String> out;
+    for (auto& h : world().hooks) {
+        out.push_back(h.path);
+    }
+    return out;
+}
+const std::vector<String>& unregistered_paths() {
+    return world().unregistered;
+}
+
+void set_text_static_size(std::optional<std::int32_t> size) {
+    world().text_size = size;
+}
+std::optional<std::int32_t> text_static_size_override() {
+    return world().text_size;
+}
+
+void arm_fault(Fault fault) {
+    world().faults.push_back({fault, 0});
+}
+void disarm_faults() {
+    world().faults.clear();
+    world().name_faults.clear();
+}
+void fail_full_name_of(UObject* object, FaultKind kind) {
+    world().name_faults[object] = kind;
+}
+std::uint64_t host_calls() {
+    return world().trace.size();
+}
+std::uint64_t host_calls(Op op) {
+    return world().counts[static_cast<int>(op)];
+}
+const std::vector<Op>& call_trace() {
+    return world().trace;
+}
+} // namespace simhost
+
+// The host's own API, as the mod sees it.
+namespace RC {
+void Output::send(StringViewType line) {
+    simhost::detail::host_call(simhost::Op::OutputSend);
+    simhost::world().log.emplace_back(line);
+}
+} // namespace RC
+
+namespace RC::Unreal {
+using simhost::Op;
+using simhost::detail::host_call;
+
+auto UObjectBase::GetOuterPrivate() -> UObject* {
+    host_call(Op::GetOuterPrivate);
+    return OuterPrivate;
+}
+auto UObjectBase::GetClassPrivate() -> UClass* {
+    return ClassPrivate;
+}
+
+auto UObject::GetFullName(UObject* StopOuter) -> StringType {
+    host_call(Op::GetFullName, this);
+    (void)StopOuter;
+    return simhost::full_name(this);
+}
+auto UObject::GetName() -> StringType {
+    return simhost::name_of(this);
+}
+
+auto UObject::GetFunctionByNameInChain(const CharType* name) -> UFunction* {
+    host_call(Op::GetFunctionByNameInChain);
+    return simhost::find_function(this, name);
+}
+
+auto UObject::ProcessEvent(UFunction* function, void* params) -> void {
+    host_call(Op::ProcessEvent);
+    simhost::detail::run(this, function, params);
+}
+
+auto UObjectGlobals::RegisterHook(StringViewType function_path,
+                                  const UnrealScriptFunctionCallable& pre_callback,
+                                  const UnrealScriptFunctionCallable& post_callback,
+                                  void* custom_data) -> std::pair<int, int> {
+    host_call(Op::RegisterHook);
+    auto& w = simhost::world();
+    UFunction* function = simhost::function_at_path(function_path);
+    if (!function) {
+        throw std::runtime_error("RegisterHook: no script function at " +
+                                 simhost::narrow(function_path));
+    }
+    std::pair<int, int> ids;
+    if (auto it = w.register_results.find(StringType(function_path));
+        it != w.register_results.end()) {
+        ids = it->second;
+    } else {
+        ids.first = w.next_hook_id++;
+        ids.second = w.next_hook_id++;
+    }
+    if (ids != std::pair<int, int>{0, 0}) {
+        w.hooks.push_back(simhost::Hook{StringType(function_path), function, ids, pre_callback,
+                                        post_callback, custom_data});
+    }
+    return ids;
+}
+
+auto UObjectGlobals::UnregisterHook(StringViewType function_path, std::pair<int, int> ids) -> bool {
+    auto& w = simhost::world();
+    w.unregistered.emplace_back(function_path);
+    host_call(Op::UnregisterHook);
+    auto it = std::find_if(w.hooks.begin(), w.hooks.end(), [&](const simhost::Hook& h) {
+        return h.path == function_path && h.ids == ids;
+    });
+    if (it == w.hooks.end()) {
+        return false;
+    }
+    w.hooks.erase(it);
+    return true;
+}
+} // namespace RC::Unreal

@@ -1,0 +1,59 @@
+// Shared state of the simulated engine.
+#pragma once
+
+#include <Unreal/UnrealScriptFunctionCallable.hpp>
+#include <map>
+#include <memory>
+#include <simhost/engine.hpp>
+
+namespace RC::Unreal {
+class UClass {
+public:
+    simhost::String package;
+    simhost::String name;
+    UClass* super{};
+    std::vector<std::unique_ptr<UFunction>> functions;
+    simhost::ObjectHook construct;
+    simhost::ObjectHook destruct;
+};
+
+class UFunction {
+public:
+    UClass* owner{};
+    simhost::String name;
+    std::size_t params_size{};
+    int return_offset{-1};
+    simhost::Native native;
+    bool removed{};
+};
+
+struct FTextData {
+    simhost::String text;
+};
+
+// The one friend of the engine's types: reads and writes their private fields.
+struct ObjectAccess {
+    static void init(UObject* object, int index, UClass* cls, UObject* outer) {
+        object->InternalIndex = index;
+        object->ClassPrivate = cls;
+        object->OuterPrivate = outer;
+    }
+    static int index(const UObject* object) { return object->InternalIndex; }
+    static UClass* cls(const UObject* object) { return object->ClassPrivate; }
+    static UObject* outer(const UObject* object) { return object->OuterPrivate; }
+    static UObject* construct(std::byte* where) { return new (where) UObject(); }
+    static FText text(const simhost::String& value);
+    static const FTextData* data(const FText& text) { return text.Data; }
+};
+} // namespace RC::Unreal
+
+namespace simhost::detail {
+// Counts one host call of `op` and throws when a fault is armed for it.
+void host_call(Op op, UObject* subject = nullptr);
+String path_of(UObject* object);
+void run(UObject* object, UFunction* function, void* params);
+} // namespace simhost::detail
+
+namespace simhost {
+std::optional<std::int32_t> text_static_size_override();
+} // namespace simhost

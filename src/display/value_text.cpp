@@ -1,0 +1,1 @@
+#include "display/value_text.hpp"

@@ -1,0 +1,83 @@
+// The one mod object the host owns: settings, hook records, counters and the item row cache,
+// with one member function per hook.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <Mod/CppUserModBase.hpp>
+
+#include "capture/row_cache.hpp"
+#include "config/config.hpp"
+#include "host/host.hpp"
+#include "ui/names.hpp"
+
+namespace tallyglass {
+inline constexpr const Char* mod_version = STR("0.4.0-rc1");
+
+class Tallyglass final : public RC::CppUserModBase {
+public:
+    struct HookState {
+        String path;
+        host::HookIds ids{0, 0};
+        bool registered = false;
+    };
+
+    Tallyglass();
+    ~Tallyglass() override;
+    void on_unreal_init() override;
+
+    // Hook bodies, reached through the custom-data pointer of each registration.
+    void handle_update_inventory(host::Context& context);
+    void handle_set_list_items(host::Context& context);
+    void handle_get_item_at(host::Context& context);
+    void on_text_block_set_text(host::Context& context);
+
+    // Widget ancestry.
+    host::Object* find_slot_widget(host::Object* object) const;
+    host::Object* slot_data_of(host::Object* slot_widget) const;
+    host::Object* find_trading_owner(host::Object* object) const;
+
+    bool read_list_row(TradeSide side, host::Object* slot_data, host::Object* owner,
+                       std::int32_t list_index, std::int32_t& rows_logged_this_call);
+
+    // Text replacement through the engine's own functions.
+    bool read_text_property(host::Object* object, std::size_t offset, String& out) const;
+    bool call_set_text(host::Object* object, host::Function* set_text, const String& text);
+    void call_set_color_and_opacity(host::Object* object, host::Function* function,
+                                    const LinearColor& color);
+    void log_text_append_skip(StringView reason, const String& context);
+
+    Config config;
+    HookState value_hook;
+    HookState list_hook;
+    HookState get_item_at_hook;
+    HookState text_block_hook;
+    std::int32_t capture_generation = 0;
+    std::int32_t value_hook_calls = 0;
+    std::int32_t list_hook_calls = 0;
+    std::int32_t list_rows_logged = 0;
+    std::int32_t value_rows_logged = 0;
+    std::int32_t text_rows_logged = 0;
+    std::int32_t text_appended_total = 0;
+    std::int32_t text_append_skips = 0;
+    bool value_row_cap_logged = false;
+    bool list_row_cap_logged = false;
+    bool text_row_cap_logged = false;
+    bool in_text_rewrite = false;
+    std::vector<ItemRow> rows;
+
+private:
+    void register_hook(HookState& state, const Char* path, host::Callback callback);
+    void unregister_hook(HookState& state);
+};
+
+// Never throws: a null object is "<null>", a failing host "<GetFullName failed>".
+String safe_full_name(host::Object* object);
+
+// Writes one complete log line; `line` already begins with "[Tallyglass] " and ends with "\n".
+void log_line(StringView line);
+
+// Per-call summary lines are sampled at these call numbers only.
+bool is_sampled_call(std::int32_t call_number);
+} // namespace tallyglass

@@ -1,0 +1,247 @@
+// The mod library as the host sees it: loaded from its folder, started, initialised, removed.
+#include <gtest/gtest.h>
+
+#include <Mod/CppUserModBase.hpp>
+
+#include "support.hpp"
+
+namespace {
+using testing_support::log_lines;
+using testing_support::ModFolder;
+using testing_support::utf8;
+
+const std::string value_path = "/Script/G1R.TradingBalanceInventory:UpdateInventory";
+const std::string list_path = "/Script/G1R.DiscreteItemViewWidget:SetListItemsBP";
+const std::string item_path = "/Script/G1R.DiscreteItemViewWidget:GetItemAt";
+const std::string text_path = "/Script/UMG.TextBlock:SetText";
+const std::string default_startup =
+    "[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, DisplayMode=ValueTextAppend, "
+    "BaseValuePercent=75, HeatmapEnabled=true, HeatmapMode=Directional, "
+    "HeatmapMaxDistancePercent=100.\n";
+
+std::string registered(const std::string& path, int pre, int post) {
+    return "[Tallyglass] Registered hook for " + path + " (pre=" + std::to_string(pre) +
+           ", post=" + std::to_string(post) + ").\n";
+}
+
+std::vector<std::string> registered_paths() {
+    std::vector<std::string> out;
+    for (const auto& p : simhost::registered_paths()) {
+        out.push_back(utf8(p));
+    }
+    return out;
+}
+
+class Lifecycle : public testing_support::WorldTest {};
+
+TEST_F(Lifecycle, StartupLineShowsTheSettingsInForce) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> ini;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"no file",
+         std::nullopt,
+         {"[Tallyglass] Config not found; using defaults.\n", default_startup}},
+        {"empty file", "", {default_startup}},
+        {"debug only",
+         "ProbeValues=false\nDebugLogging=true\n",
+         {"[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, DisplayMode=ValueTextAppend, "
+          "BaseValuePercent=75, HeatmapEnabled=true, HeatmapMode=Directional, "
+          "HeatmapMaxDistancePercent=100, ProbeValues=false, DebugLogging=true.\n"}},
+        {"everything changed",
+         "Enabled=no\nDisplayMode=off\nBaseValuePercent=150%\nHeatmap=off\nHeatmapMode=distance\n"
+         "HeatmapMaxDistancePercent=40\nProbeValues=on\n",
+         {"[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=false, DisplayMode=Off, "
+          "BaseValuePercent=150, HeatmapEnabled=false, HeatmapMode=Neutral, "
+          "HeatmapMaxDistancePercent=40, ProbeValues=true, DebugLogging=false.\n"}},
+    };
+    for (const auto& c : cases) {
+        simhost::clear_log();
+        ModFolder folder(c.ini);
+        simhost::LoadedMod mod(folder.library());
+        mod.start();
+        EXPECT_EQ(log_lines(), c.lines) << c.name;
+    }
+}
+
+TEST_F(Lifecycle, MetadataOfTheModObject) {
+    ModFolder folder;
+    simhost::LoadedMod mod(folder.library());
+    RC::CppUserModBase* base = mod.start();
+    EXPECT_EQ(utf8(base->ModName), "Tallyglass");
+    EXPECT_EQ(utf8(base->ModVersion), "0.4.0-rc1");
+    EXPECT_EQ(utf8(base->ModDescription), "Native UE4SS trade value display patch for Worthmark");
+    EXPECT_EQ(utf8(base->ModAuthors), "brasswick");
+}
+
+TEST_F(Lifecycle, UnrealInitRegistersWhatTheSettingsAskFor) {
+    struct Case {
+        const char* name;
+        std::string ini;
+        std::vector<std::string> lines; // after the start-up line
+        std::vector<std::string> paths;
+    };
+    const Case cases[] = {
+        {"defaults",
+         "",
+         {"[Tallyglass] Unreal initialized; registering configured hooks.\n",
+          registered(value_path, 1, 2), registered(list_path, 3, 4), registered(item_path, 5, 6),
+          registered(text_path, 7, 8)},
+         {value_path, list_path, item_path, text_path}},
+        {"disabled",
+         "Enabled=false\nProbeValues=true\n",
+         {"[Tallyglass] Unreal initialized; probe disabled by config.\n"},
+         {}},
+        {"display off, probing",
+         "DisplayMode=Off\nProbeValues=true\n",
+         {"[Tallyglass] Unreal initialized; registering configured hooks.\n",
+          registered(value_path, 1, 2), registered(list_path, 3, 4), registered(item_path, 5, 6),
+          "[Tallyglass] Generic TextBlock value rewrite disabled by DisplayMode.\n"},
+         {value_path, list_path, item_path}},
+        {"display off, not probing",
+         "DisplayMode=Off\n",
+         {"[Tallyglass] Unreal initialized; registering configured hooks.\n",
+          "[Tallyglass] Value/list hooks disabled by config.\n",
+          "[Tallyglass] Generic TextBlock value rewrite disabled by DisplayMode.\n"},
+         {}},
+    };
+    for (const auto& c : cases) {
+        simhost::reset();
+        simhost::game::install();
+        ModFolder folder(c.ini);
+        simhost::LoadedMod mod(folder.library());
+        mod.start();
+        simhost::clear_log();
+        mod.unreal_init();
+        EXPECT_EQ(log_lines(), c.lines) << c.name;
+        EXPECT_EQ(registered_paths(), c.paths) << c.name;
+        simhost::clear_log();
+        mod.uninstall();
+        EXPECT_EQ(log_lines(), std::vector<std::string>{}) << c.name << ": unload is quiet";
+        EXPECT_EQ(simhost::registered_hook_count(), 0u) << c.name;
+    }
+}
+
+TEST_F(Lifecycle, RegistrationOutcomes) {
+    struct Case {
+        const char* name;
+        void (*arrange)();
+        std::string line; // for the TextBlock hook
+        bool removed;     // at unload
+    };
+    const Case cases[] = {
+        {"ids (7, 0)",
+         [] {
+             simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {7, 0});
+         },
+         registered(text_path, 7, 0), true},
+        {"ids (0, 0)",
+         [] {
+             simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {0, 0});
+         },
+         registered(text_path, 0, 0), false},
+        {"standard exception",
+         [] {
+             simhost::arm_fault({simhost::Op::RegisterHook, 4});
+         },
+         "[Tallyglass] Failed to register hook for " + text_path +
+             ": simulated host fault in RegisterHook\n",
+         false},
+        {"other exception",
+         [] {
+             simhost::arm_fault({simhost::Op::RegisterHook, 4, simhost::FaultKind::Foreign});
+         },
+         "[Tallyglass] Failed to register hook for " + text_path + ": unknown exception.\n", false},
+        {"no such function",
+         [] { simhost::remove_function(simhost::find_class(STR("TextBlock")), STR("SetText")); },
+         "[Tallyglass] Failed to register hook for " + text_path +
+             ": RegisterHook: no script function at " + text_path + "\n",
+         false},
+    };
+    for (const auto& c : cases) {
+        simhost::reset();
+        simhost::game::install();
+        ModFolder folder("DebugLogging=true\n");
+        simhost::LoadedMod mod(folder.library());
+        mod.start();
+        c.arrange();
+        simhost::clear_log();
+        mod.unreal_init();
+        auto lines = log_lines();
+        ASSERT_EQ(lines.size(), 5u) << c.name;
+        EXPECT_EQ(lines[1], registered(value_path, 1, 2)) << c.name;
+        EXPECT_EQ(lines[4], c.line) << c.name;
+        simhost::clear_log();
+        mod.uninstall();
+        auto removal = log_lines();
+        ASSERT_FALSE(removal.empty()) << c.name;
+        EXPECT_EQ(removal.front() == "[Tallyglass] Unregistered hook for " + text_path + ".\n",
+                  c.removed)
+            << c.name;
+        EXPECT_EQ(removal.size(), c.removed ? 4u : 3u) << c.name;
+    }
+}
+
+TEST_F(Lifecycle, RemovalInReverseOrderWithDebugLogging) {
+    ModFolder folder("DebugLogging=true\n");
+    simhost::LoadedMod mod(folder.library());
+    mod.start();
+    mod.unreal_init();
+    simhost::clear_log();
+    mod.uninstall();
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{
+                               "[Tallyglass] Unregistered hook for " + text_path + ".\n",
+                               "[Tallyglass] Unregistered hook for " + item_path + ".\n",
+                               "[Tallyglass] Unregistered hook for " + list_path + ".\n",
+                               "[Tallyglass] Unregistered hook for " + value_path + ".\n",
+                           }));
+    EXPECT_EQ(simhost::registered_hook_count(), 0u);
+}
+
+TEST_F(Lifecycle, AFailedRemovalDoesNotStopTheOthers) {
+    for (auto kind : {simhost::FaultKind::Standard, simhost::FaultKind::Foreign}) {
+        simhost::reset();
+        simhost::game::install();
+        ModFolder folder;
+        simhost::LoadedMod mod(folder.library());
+        mod.start();
+        mod.unreal_init();
+        simhost::arm_fault({simhost::Op::UnregisterHook, 2, kind});
+        simhost::clear_log();
+        mod.uninstall();
+        EXPECT_EQ(log_lines(), std::vector<std::string>{"[Tallyglass] Hook unregister failed for " +
+                                                        item_path + "; continuing unload.\n"});
+        std::vector<std::string> asked;
+        for (const auto& p : simhost::unregistered_paths()) {
+            asked.push_back(utf8(p));
+        }
+        EXPECT_EQ(asked, (std::vector<std::string>{text_path, item_path, list_path, value_path}));
+        EXPECT_EQ(registered_paths(), std::vector<std::string>{item_path})
+            << "only the failed removal is left with the host";
+    }
+}
+
+TEST_F(Lifecycle, HooksRunAfterTheFunctionUntilRemoved) {
+    ModFolder folder;
+    simhost::LoadedMod mod(folder.library());
+    mod.start();
+    mod.unreal_init();
+    auto* block = simhost::game::new_text_block(STR("Text_Value"), nullptr);
+    std::uint64_t before = simhost::host_calls();
+    simhost::game::set_text(block, STR("120"));
+    EXPECT_GT(simhost::host_calls(), before) << "the TextBlock hook ran and named its object";
+    mod.uninstall();
+    before = simhost::host_calls();
+    simhost::game::set_text(block, STR("121"));
+    EXPECT_EQ(simhost::host_calls(), before) << "no callback after removal";
+}
+
+TEST_F(Lifecycle, UninstallOfNullDoesNothing) {
+    ModFolder folder;
+    simhost::LoadedMod mod(folder.library());
+    mod.uninstall_entry()(nullptr);
+    EXPECT_TRUE(simhost::log().empty());
+}
+} // namespace
