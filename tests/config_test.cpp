@@ -157,15 +157,20 @@ TEST(ConfigText, LineOutcomes) {
         LineKind kind;
         const char* key;
         const char* value;
+        const char* field;
+        const char* setting; // the field's value afterwards
     };
     const Case cases[] = {
-        {"   ", LineKind::Blank, "", ""},
-        {"; x=1", LineKind::Comment, "", ""},
-        {"#x", LineKind::Comment, "", ""},
-        {"[General]", LineKind::NoEquals, "", ""},
-        {" Colour = red ", LineKind::UnknownKey, "Colour", "red"},
-        {"Enabled = a=b", LineKind::Rejected, "Enabled", "a=b"},
-        {"Heatmap = ON", LineKind::Applied, "Heatmap", "ON"},
+        {"   ", LineKind::Blank, "", "", "", ""},
+        {"; x=1", LineKind::Comment, "", "", "", ""},
+        {"#x", LineKind::Comment, "", "", "", ""},
+        {"[General]", LineKind::NoEquals, "", "", "", ""},
+        {" Colour = red ", LineKind::UnknownKey, "Colour", "red", "", ""},
+        {"Enabled = a=b", LineKind::Rejected, "Enabled", "a=b", "Enabled", "true"},
+        {"Heatmap = OFF", LineKind::Applied, "Heatmap", "OFF", "HeatmapEnabled", "false"},
+        {"HeatmapGreyColor=#ff0000", LineKind::Applied, "HeatmapGreyColor", "#ff0000",
+         "HeatmapZeroColor", "(1.000, 0.000, 0.000, 1.000)"},
+        {"heatmapmode=x", LineKind::Rejected, "heatmapmode", "x", "HeatmapMode", "Directional"},
     };
     for (const auto& c : cases) {
         Config config;
@@ -173,6 +178,8 @@ TEST(ConfigText, LineOutcomes) {
         EXPECT_EQ(out.kind, c.kind) << c.line;
         EXPECT_EQ(out.key, c.key) << c.line;
         EXPECT_EQ(out.value, c.value) << c.line;
+        EXPECT_EQ(out.field, c.field) << c.line;
+        EXPECT_EQ(setting_text(config, out.field), c.setting) << c.line;
     }
 }
 

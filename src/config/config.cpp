@@ -1,6 +1,7 @@
 #include "config/config.hpp"
 
 #include <array>
+#include <cstdio>
 #include <optional>
 
 namespace tallyglass {
@@ -132,54 +133,113 @@ template <class T> bool store(T& field, std::optional<T> parsed) {
     return true;
 }
 
-bool apply_key(std::string_view key, std::string_view value, Config& c, bool& known) {
-    known = true;
-    if (key == "enabled") {
+enum class Field {
+    Enabled,
+    ProbeValues,
+    DebugLogging,
+    DisplayMode,
+    BaseValuePercent,
+    HeatmapEnabled,
+    HeatmapMode,
+    HeatmapMaxDistancePercent,
+    HeatmapNearColor,
+    HeatmapFarColor,
+    HeatmapGoodColor,
+    HeatmapBadColor,
+    HeatmapNeutralColor,
+    HeatmapZeroColor,
+};
+
+constexpr std::string_view field_names[] = {
+    "Enabled",
+    "ProbeValues",
+    "DebugLogging",
+    "DisplayMode",
+    "BaseValuePercent",
+    "HeatmapEnabled",
+    "HeatmapMode",
+    "HeatmapMaxDistancePercent",
+    "HeatmapNearColor",
+    "HeatmapFarColor",
+    "HeatmapGoodColor",
+    "HeatmapBadColor",
+    "HeatmapNeutralColor",
+    "HeatmapZeroColor",
+};
+
+// Keys as they compare after lower-casing; several spellings name one field.
+constexpr std::array<std::pair<std::string_view, Field>, 27> keys{{
+    {"enabled", Field::Enabled},
+    {"probevalues", Field::ProbeValues},
+    {"debuglogging", Field::DebugLogging},
+    {"debug", Field::DebugLogging},
+    {"displaymode", Field::DisplayMode},
+    {"basevaluepercent", Field::BaseValuePercent},
+    {"basevaluepercentage", Field::BaseValuePercent},
+    {"globalbasevaluepercent", Field::BaseValuePercent},
+    {"globalbasevaluepercentage", Field::BaseValuePercent},
+    {"heatmapenabled", Field::HeatmapEnabled},
+    {"heatmap", Field::HeatmapEnabled},
+    {"heatmapmode", Field::HeatmapMode},
+    {"heatmapmaxdistancepercent", Field::HeatmapMaxDistancePercent},
+    {"heatmapmaxdistancepercentage", Field::HeatmapMaxDistancePercent},
+    {"heatmapnearcolor", Field::HeatmapNearColor},
+    {"heatmapfarcolor", Field::HeatmapFarColor},
+    {"heatmapaccentcolor", Field::HeatmapFarColor},
+    {"heatmapgoodcolor", Field::HeatmapGoodColor},
+    {"heatmapgreencolor", Field::HeatmapGoodColor},
+    {"heatmapbadcolor", Field::HeatmapBadColor},
+    {"heatmapredcolor", Field::HeatmapBadColor},
+    {"heatmapneutralcolor", Field::HeatmapNeutralColor},
+    {"heatmapdirectionalneutralcolor", Field::HeatmapNeutralColor},
+    {"heatmapwhitecolor", Field::HeatmapNeutralColor},
+    {"heatmapzerocolor", Field::HeatmapZeroColor},
+    {"heatmapgreycolor", Field::HeatmapZeroColor},
+    {"heatmapgraycolor", Field::HeatmapZeroColor},
+}};
+
+bool apply_field(Field field, std::string_view value, Config& c) {
+    switch (field) {
+    case Field::Enabled:
         return store(c.Enabled, match_word(value, bool_words));
-    }
-    if (key == "probevalues") {
+    case Field::ProbeValues:
         return store(c.ProbeValues, match_word(value, bool_words));
-    }
-    if (key == "debuglogging" || key == "debug") {
+    case Field::DebugLogging:
         return store(c.DebugLogging, match_word(value, bool_words));
-    }
-    if (key == "displaymode") {
+    case Field::DisplayMode:
         return store(c.DisplayMode, match_word(value, display_words));
-    }
-    if (key == "basevaluepercent" || key == "basevaluepercentage" ||
-        key == "globalbasevaluepercent" || key == "globalbasevaluepercentage") {
+    case Field::BaseValuePercent:
         return store(c.BaseValuePercent, try_percent(value));
-    }
-    if (key == "heatmapenabled" || key == "heatmap") {
+    case Field::HeatmapEnabled:
         return store(c.HeatmapEnabled, match_word(value, bool_words));
-    }
-    if (key == "heatmapmode") {
+    case Field::HeatmapMode:
         return store(c.HeatmapMode, match_word(value, heatmap_words));
-    }
-    if (key == "heatmapmaxdistancepercent" || key == "heatmapmaxdistancepercentage") {
+    case Field::HeatmapMaxDistancePercent:
         return store(c.HeatmapMaxDistancePercent, try_percent(value));
-    }
-    if (key == "heatmapnearcolor") {
+    case Field::HeatmapNearColor:
         return store(c.HeatmapNearColor, try_color(value));
-    }
-    if (key == "heatmapfarcolor" || key == "heatmapaccentcolor") {
+    case Field::HeatmapFarColor:
         return store(c.HeatmapFarColor, try_color(value));
-    }
-    if (key == "heatmapgoodcolor" || key == "heatmapgreencolor") {
+    case Field::HeatmapGoodColor:
         return store(c.HeatmapGoodColor, try_color(value));
-    }
-    if (key == "heatmapbadcolor" || key == "heatmapredcolor") {
+    case Field::HeatmapBadColor:
         return store(c.HeatmapBadColor, try_color(value));
-    }
-    if (key == "heatmapneutralcolor" || key == "heatmapdirectionalneutralcolor" ||
-        key == "heatmapwhitecolor") {
+    case Field::HeatmapNeutralColor:
         return store(c.HeatmapNeutralColor, try_color(value));
-    }
-    if (key == "heatmapzerocolor" || key == "heatmapgreycolor" || key == "heatmapgraycolor") {
+    case Field::HeatmapZeroColor:
         return store(c.HeatmapZeroColor, try_color(value));
     }
-    known = false;
     return false;
+}
+
+std::string color_text(const LinearColor& color) {
+    std::string out = "(";
+    for (float channel : {color.R, color.G, color.B, color.A}) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.3f", static_cast<double>(channel));
+        out += (out.size() > 1 ? ", " : "") + std::string(buffer);
+    }
+    return out + ")";
 }
 } // namespace
 
@@ -212,34 +272,80 @@ LinearColor parse_color(std::string_view text, LinearColor fallback) {
 LineOutcome apply_config_line(std::string_view line, Config& config) {
     line = trim(line);
     if (line.empty()) {
-        return {LineKind::Blank, {}, {}};
+        return {LineKind::Blank, {}, {}, {}};
     }
     if (line.front() == ';' || line.front() == '#') {
-        return {LineKind::Comment, {}, {}};
+        return {LineKind::Comment, {}, {}, {}};
     }
     auto equals = line.find('=');
     if (equals == std::string_view::npos) {
-        return {LineKind::NoEquals, {}, {}};
+        return {LineKind::NoEquals, {}, {}, {}};
     }
     std::string_view key = trim(line.substr(0, equals));
     std::string_view value = trim(line.substr(equals + 1));
-    bool known = false;
-    bool applied = apply_key(fold(key), value, config, known);
-    if (!known) {
-        return {LineKind::UnknownKey, key, value};
+    std::string folded = fold(key);
+    for (const auto& [spelling, field] : keys) {
+        if (folded == spelling) {
+            bool applied = apply_field(field, value, config);
+            return {applied ? LineKind::Applied : LineKind::Rejected, key, value,
+                    field_names[static_cast<int>(field)]};
+        }
     }
-    return {applied ? LineKind::Applied : LineKind::Rejected, key, value};
+    return {LineKind::UnknownKey, key, value, {}};
 }
 
-void apply_config_text(std::string_view text, Config& config) {
+void apply_config_text(std::string_view text, Config& config, const LineObserver& observe) {
     while (!text.empty()) {
         auto end = text.find('\n');
-        apply_config_line(text.substr(0, end), config);
+        std::string_view line = text.substr(0, end);
+        LineOutcome outcome = apply_config_line(line, config);
+        if (observe) {
+            observe(line, outcome);
+        }
         if (end == std::string_view::npos) {
             break;
         }
         text.remove_prefix(end + 1);
     }
+}
+
+std::string setting_text(const Config& c, std::string_view field) {
+    for (std::size_t i = 0; i < std::size(field_names); ++i) {
+        if (field_names[i] != field) {
+            continue;
+        }
+        switch (static_cast<Field>(i)) {
+        case Field::Enabled:
+            return c.Enabled ? "true" : "false";
+        case Field::ProbeValues:
+            return c.ProbeValues ? "true" : "false";
+        case Field::DebugLogging:
+            return c.DebugLogging ? "true" : "false";
+        case Field::DisplayMode:
+            return c.DisplayMode == ValueDisplayMode::ValueTextAppend ? "ValueTextAppend" : "Off";
+        case Field::BaseValuePercent:
+            return std::to_string(c.BaseValuePercent);
+        case Field::HeatmapEnabled:
+            return c.HeatmapEnabled ? "true" : "false";
+        case Field::HeatmapMode:
+            return c.HeatmapMode == HeatmapColorMode::Directional ? "Directional" : "Neutral";
+        case Field::HeatmapMaxDistancePercent:
+            return std::to_string(c.HeatmapMaxDistancePercent);
+        case Field::HeatmapNearColor:
+            return color_text(c.HeatmapNearColor);
+        case Field::HeatmapFarColor:
+            return color_text(c.HeatmapFarColor);
+        case Field::HeatmapGoodColor:
+            return color_text(c.HeatmapGoodColor);
+        case Field::HeatmapBadColor:
+            return color_text(c.HeatmapBadColor);
+        case Field::HeatmapNeutralColor:
+            return color_text(c.HeatmapNeutralColor);
+        case Field::HeatmapZeroColor:
+            return color_text(c.HeatmapZeroColor);
+        }
+    }
+    return {};
 }
 
 String config_summary(const Config& c) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -59,11 +60,18 @@ struct LineOutcome {
     LineKind kind;
     std::string_view key;   // trimmed, as written (not lower-cased)
     std::string_view value; // trimmed
+    std::string_view field; // the setting the key names, e.g. "BaseValuePercent"; else empty
 };
 LineOutcome apply_config_line(std::string_view line, Config& config);
 
-// Applies every line of a whole file's bytes, split at line feeds.
-void apply_config_text(std::string_view text, Config& config);
+// Applies every line of a whole file's bytes, split at line feeds; `observe`, when given, sees
+// each line with what became of it.
+using LineObserver = std::function<void(std::string_view line, const LineOutcome& outcome)>;
+void apply_config_text(std::string_view text, Config& config, const LineObserver& observe = {});
+
+// A setting's value as text ("true", "75", "Directional", "(1.000, 0.000, 0.000, 1.000)"),
+// by its field name; empty for an unknown name.
+std::string setting_text(const Config& config, std::string_view field);
 
 // "Enabled=true, DisplayMode=..., HeatmapMaxDistancePercent=100" and, when either is on,
 // ", ProbeValues=..., DebugLogging=...": the settings as the start-up line shows them.
