@@ -1,0 +1,47 @@
+// A simulated trade: the settings file, the items of each panel and how often the screen opens,
+// read from JSON with an error that names the file, the field and what was expected.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+struct ScenarioItem {
+    std::string item;
+    std::optional<std::int32_t> base; // none: the game has no base config for it
+    std::int32_t price = 0;
+    std::optional<std::string> text;
+    std::int32_t amount = 1;
+    std::optional<std::int32_t> previous;
+    std::optional<std::int32_t> pos;
+    std::int32_t trader_index = 0;
+    bool skip = false;
+    bool show = true;
+    bool slot_data = true;
+};
+
+struct Scenario {
+    std::optional<std::string> ini; // none: no settings file
+    std::vector<ScenarioItem> trader;
+    std::vector<ScenarioItem> player;
+    std::vector<ScenarioItem> offer_buy;
+    std::vector<ScenarioItem> offer_sell;
+    std::int32_t opens = 1;
+};
+
+class ScenarioError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws ScenarioError: "<file>: <field>: expected <what>".
+Scenario parse_scenario(std::string_view json, const std::string& file);
+
+// Items above, at and below their scaled value on both sides, a base value of 0, a sale at
+// price 0, and an offer in each balance section.
+Scenario builtin_scenario();
+} // namespace sim

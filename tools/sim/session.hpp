@@ -1,0 +1,36 @@
+// Plays a scenario: loads the built mod into the simulated host as UE4SS would, opens the
+// trading screen and collects what the player sees and what the mod logged.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/config.hpp"
+#include "scenario.hpp"
+
+namespace sim {
+struct SlotView {
+    std::string panel; // "trader", "player", "offer_buy", "offer_sell"
+    int index;
+    std::string item;
+    std::string game_text;
+    std::string text;                          // the text block's text at the end
+    std::optional<std::array<float, 4>> color; // as the last SetColorAndOpacity left it
+    std::string text_block;                    // full name
+};
+
+struct SessionResult {
+    std::vector<std::string> log; // UTF-8, each line as sent, newline included
+    std::vector<SlotView> slots;  // in panel order: trader, player, offer_buy, offer_sell
+    tallyglass::Config config;    // the settings in force, read as the mod reads them
+};
+
+// The mod library that tallyglass-sim loads: $TALLYGLASS_LIBRARY, else the one built with it.
+std::filesystem::path default_library();
+
+// Throws std::runtime_error when the library cannot be laid out or loaded.
+SessionResult play(const Scenario& scenario, const std::filesystem::path& library);
+} // namespace sim
