@@ -24,7 +24,8 @@ build/%/build.ninja: | deps
 
 demo: build/default/build.ninja
 	cmake --build --preset default --parallel $(JOBS) --target tallyglass-sim
-	./build/default/tools/sim/tallyglass-sim
+	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
+	@echo "The trade as the player sees it: build/demo-trade.svg"
 
 test: test-linux test-asan
 
