@@ -44,6 +44,9 @@ std::int32_t text_static_size();
 constexpr std::size_t text_type_size() {
     return sizeof(RC::Unreal::FText);
 }
+constexpr std::size_t text_type_align() {
+    return alignof(RC::Unreal::FText);
+}
 void construct_text(void* where, const Char* text);
 void destroy_text(void* where);
 String text_to_string(const void* text);
