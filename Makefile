@@ -4,9 +4,10 @@
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libgtest-dev \
-	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
+	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
+	g++-mingw-w64-x86-64-posix googletest wine wine64
 
-.PHONY: all deps demo test test-linux test-asan bench format clean
+.PHONY: all deps demo test test-linux test-asan test-windows bench format clean
 
 all: test
 
@@ -16,7 +17,7 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
 build/%/build.ninja: | deps
@@ -27,7 +28,7 @@ demo: build/default/build.ninja
 	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
 	@echo "The trade as the player sees it: build/demo-trade.svg"
 
-test: test-linux test-asan
+test: test-linux test-asan test-windows
 
 test-linux: build/default/build.ninja
 	cmake --build --preset default --parallel $(JOBS)
@@ -36,6 +37,11 @@ test-linux: build/default/build.ninja
 test-asan: build/asan/build.ninja
 	cmake --build --preset asan --parallel $(JOBS)
 	ctest --preset asan --parallel $(JOBS)
+
+# The Windows DLL and every suite, cross-built with mingw-w64 and run under Wine.
+test-windows: build/windows/build.ninja
+	cmake --build --preset windows --parallel $(JOBS)
+	ctest --preset windows --parallel $(JOBS)
 
 bench: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS)
