@@ -238,6 +238,30 @@ TEST_F(Lifecycle, HooksRunAfterTheFunctionUntilRemoved) {
     EXPECT_EQ(simhost::host_calls(), before) << "no callback after removal";
 }
 
+TEST_F(Lifecycle, AFailingLogStopsNeitherStartNorRegistration) {
+    struct Case {
+        const char* name;
+        std::uint64_t failing_line; // counted over the log lines sent from start_mod on
+    };
+    const Case cases[] = {
+        {"the start-up line", 1},
+        {"a registration line", 3},
+    };
+    for (const auto& c : cases) {
+        simhost::reset();
+        simhost::game::install();
+        ModFolder folder("");
+        simhost::LoadedMod mod(folder.library());
+        simhost::arm_fault({simhost::Op::OutputSend, c.failing_line});
+        ASSERT_NO_THROW(mod.start()) << c.name;
+        ASSERT_NO_THROW(mod.unreal_init()) << c.name;
+        EXPECT_EQ(registered_paths().size(), 4u) << c.name;
+        mod.uninstall();
+        EXPECT_EQ(simhost::registered_hook_count(), 0u)
+            << c.name << ": a hook the host holds is removed, whatever its line did";
+    }
+}
+
 TEST_F(Lifecycle, UninstallOfNullDoesNothing) {
     ModFolder folder;
     simhost::LoadedMod mod(folder.library());

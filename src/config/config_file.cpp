@@ -94,12 +94,12 @@ Config load_config() {
     Config config;
     String directory = config_directory();
     if (directory.empty()) {
-        log_line(STR("[Tallyglass] Config path unavailable; using defaults.\n"));
+        log_line_quietly(STR("[Tallyglass] Config path unavailable; using defaults.\n"));
         return config;
     }
     String path = join_path(parent_directory(directory), STR("Tallyglass.ini"));
     if (!read_config_file(path, config)) {
-        log_line(STR("[Tallyglass] Config not found; using defaults.\n"));
+        log_line_quietly(STR("[Tallyglass] Config not found; using defaults.\n"));
         return Config{};
     }
     return config;

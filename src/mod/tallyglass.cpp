@@ -22,7 +22,6 @@ void log_line(StringView line) {
     host::log(line);
 }
 
-// For the few lines written where no hook guard stands between the mod and the host.
 void log_line_quietly(StringView line) {
     try {
         log_line(line);
@@ -56,7 +55,7 @@ Tallyglass::Tallyglass() {
     line += STR("; config: ");
     line += config_summary(config);
     line += STR(".\n");
-    log_line(line);
+    log_line_quietly(line);
 }
 
 Tallyglass::~Tallyglass() {
@@ -95,24 +94,23 @@ void Tallyglass::register_hook(HookState& state, const Char* path, host::Callbac
     state.path = path;
     try {
         state.ids = host::register_hook(state.path, std::move(callback), this);
-        state.registered = state.ids.first != 0 || state.ids.second != 0;
-        String line = STR("[Tallyglass] Registered hook for ");
-        line += state.path;
-        line += STR(" (pre=");
-        line += to_text(state.ids.first);
-        line += STR(", post=");
-        line += to_text(state.ids.second);
-        line += STR(").\n");
-        log_line(line);
     } catch (const std::exception& e) {
         state.registered = false;
         log_line_quietly(STR("[Tallyglass] Failed to register hook for ") + state.path + STR(": ") +
                          widen_message(e.what()) + STR("\n"));
+        return;
     } catch (...) {
         state.registered = false;
         log_line_quietly(STR("[Tallyglass] Failed to register hook for ") + state.path +
                          STR(": unknown exception.\n"));
+        return;
     }
+    // Recorded before the line is written: a hook the host holds must be removed at unload even
+    // when the log failed, or its callback would outlive this object.
+    state.registered = state.ids.first != 0 || state.ids.second != 0;
+    log_line_quietly(STR("[Tallyglass] Registered hook for ") + state.path + STR(" (pre=") +
+                     to_text(state.ids.first) + STR(", post=") + to_text(state.ids.second) +
+                     STR(").\n"));
 }
 
 void Tallyglass::unregister_hook(HookState& state) {

@@ -77,6 +77,9 @@ String safe_full_name(host::Object* object);
 
 // Writes one complete log line; `line` already begins with "[Tallyglass] " and ends with "\n".
 void log_line(StringView line);
+// For lines written where no hook guard stands between the mod and the host: a log that fails
+// there must not take the game down, nor stop the work the line reports on.
+void log_line_quietly(StringView line);
 
 // Per-call summary lines are sampled at these call numbers only.
 bool is_sampled_call(std::int32_t call_number);
