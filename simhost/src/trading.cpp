@@ -92,7 +92,8 @@ Slot& Screen::add(Panel which, const Item& item) {
     }
     auto index = static_cast<int>(panel(which).size());
     std::int32_t pos = item.pos.value_or(index);
-    auto tag = String(STR("_")) + decimal(static_cast<std::int32_t>(slots.size()));
+    String tag = STR("_");
+    tag += decimal(static_cast<std::int32_t>(slots.size()));
 
     game::SlotFields fields;
     fields.pos = pos;

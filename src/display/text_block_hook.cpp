@@ -16,6 +16,12 @@ constexpr std::int32_t max_text_rows_logged = 36;
 constexpr std::int32_t list_rows_already_logged = 24;
 constexpr std::int32_t on_demand_list_index = -2;
 
+// Every text block of the game passes these tests; most fail the first.
+constexpr TextPattern trading_main(STR("W_Trading_Main"));
+constexpr TextPattern inventory_slot(STR("W_Inventory_Slot"));
+constexpr TextPattern text_value(STR("Text_Value"));
+constexpr TextPattern trading_inventory(STR("W_TradingInventory"));
+
 enum class TextMatch { SlotData, Value };
 
 const Char* text_match_name(TextMatch match) {
@@ -54,9 +60,8 @@ void Tallyglass::on_text_block_set_text(host::Context& context) {
     }
     try {
         String name = safe_full_name(text_block);
-        if (!contains_text(name, STR("W_Trading_Main")) ||
-            !contains_text(name, STR("W_Inventory_Slot")) ||
-            !contains_text(name, STR("Text_Value"))) {
+        if (!trading_main.found_in(name) || !inventory_slot.found_in(name) ||
+            !text_value.found_in(name)) {
             return;
         }
         TradeSide side = trade_side_from_name(name);
@@ -82,7 +87,7 @@ void Tallyglass::on_text_block_set_text(host::Context& context) {
         host::Object* slot_data = slot_data_of(slot);
         TextMatch match = TextMatch::SlotData;
         const ItemRow* found = find_row(rows, capture_generation, side, slot_data);
-        if (!found && slot_data && slot && contains_text(name, STR("W_TradingInventory"))) {
+        if (!found && slot_data && slot && trading_inventory.found_in(name)) {
             if (host::Object* owner = find_trading_owner(slot)) {
                 std::int32_t logged = list_rows_already_logged;
                 read_list_row(side, slot_data, owner, on_demand_list_index, logged);

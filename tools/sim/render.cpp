@@ -218,7 +218,8 @@ void write_svg(std::ostream& out, const SessionResult& result) {
     auto bar = [&](int y, const std::string& label, const tallyglass::LinearColor& from,
                    const tallyglass::LinearColor& to, const std::string& low,
                    const std::string& high) {
-        std::string id = "g" + std::to_string(gradient++);
+        std::string id = "g";
+        id += std::to_string(gradient++);
         out << "<linearGradient id=\"" << id << "\">\n";
         for (int i = 0; i <= 10; ++i) {
             auto c = rgba(blend(from, to, i / 10.0));
