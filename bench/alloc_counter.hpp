@@ -1,0 +1,19 @@
+// Counts every heap allocation of the process: the benchmark binary replaces the global
+// operator new and delete, so the host library and the C++ runtime are counted too.
+#pragma once
+
+#include <cstdint>
+
+namespace bench {
+struct HeapStats {
+    std::uint64_t allocations = 0;
+    std::uint64_t bytes_allocated = 0;
+    std::int64_t live_blocks = 0;
+    std::int64_t live_bytes = 0;
+    std::int64_t peak_live_bytes = 0; // since the last reset_heap_peak()
+};
+
+HeapStats heap_stats();
+// Restarts the peak at the bytes live now.
+void reset_heap_peak();
+} // namespace bench

@@ -1,0 +1,112 @@
+// Memory over a long session: many openings of a trade with full panels, counted with the
+// allocation counter.
+#include <array>
+
+#include "benchmarks.hpp"
+#include "world.hpp"
+
+namespace bench {
+namespace {
+constexpr int openings = 10000;
+constexpr std::array<int, 5> checkpoints{1, 10, 100, 1000, 10000};
+
+// The host's call trace grows by one entry per host call for as long as the world lives: it is
+// the host's, so it is taken out of the mod's figures.
+std::int64_t trace_bytes() {
+    return static_cast<std::int64_t>(simhost::call_trace().capacity() * sizeof(simhost::Op));
+}
+
+// What the row cache holds on the heap: its array and the item names too long to sit inside
+// their strings.
+std::int64_t cache_bytes(const tallyglass::Tallyglass& mod) {
+    auto bytes = static_cast<std::int64_t>(mod.rows.capacity() * sizeof(tallyglass::ItemRow));
+    const std::size_t inline_capacity = String().capacity();
+    for (const auto& row : mod.rows) {
+        if (row.item.capacity() > inline_capacity) {
+            bytes += static_cast<std::int64_t>((row.item.capacity() + 1) * sizeof(Char));
+        }
+    }
+    return bytes;
+}
+
+struct Checkpoint {
+    std::int64_t live_bytes = 0;
+    std::int64_t live_blocks = 0;
+    std::int64_t cache_bytes = 0;
+};
+
+void long_session(benchmark::State& state) {
+    World world;
+    fill_full_trade(world);
+    const std::int64_t live_before_mod = heap_stats().live_bytes - trace_bytes();
+    const std::int64_t blocks_before_mod = heap_stats().live_blocks - 1;
+    auto mod = load_mod();
+    // Everything is kept in place until the session ends: counters added on the way would be
+    // heap blocks of their own.
+    std::array<Checkpoint, checkpoints.size()> at{};
+    std::size_t rows_max = 0;
+    std::int64_t peak_first_10 = 0;
+    std::int64_t peak_last_1000 = 0;
+    std::int64_t peak_all = 0;
+    int peak_openings_left_out = 0;
+    const std::uint64_t host_calls_before = simhost::host_calls();
+    for (auto _ : state) {
+        std::size_t next_checkpoint = 0;
+        for (int opening = 1; opening <= openings; ++opening) {
+            const auto trace_capacity = simhost::call_trace().capacity();
+            reset_heap_peak();
+            world.screen.open();
+            const HeapStats heap = heap_stats();
+            rows_max = std::max(rows_max, mod->rows.size());
+            // An opening in which the trace moved to a larger buffer peaks with both buffers.
+            if (simhost::call_trace().capacity() == trace_capacity) {
+                const std::int64_t peak = heap.peak_live_bytes - trace_bytes();
+                peak_all = std::max(peak_all, peak);
+                if (opening <= 10) {
+                    peak_first_10 = std::max(peak_first_10, peak);
+                }
+                if (opening > openings - 1000) {
+                    peak_last_1000 = std::max(peak_last_1000, peak);
+                }
+            } else {
+                ++peak_openings_left_out;
+            }
+            if (next_checkpoint < checkpoints.size() && opening == checkpoints[next_checkpoint]) {
+                at[next_checkpoint] = {heap.live_bytes - trace_bytes(),
+                                       heap.live_blocks - (trace_bytes() > 0 ? 1 : 0),
+                                       cache_bytes(*mod)};
+                ++next_checkpoint;
+            }
+        }
+    }
+    const auto host_calls = simhost::host_calls() - host_calls_before;
+    for (std::size_t i = 0; i < checkpoints.size(); ++i) {
+        // Appended rather than added: GCC 12 warns falsely (-Wrestrict) on "@" + string at -O3.
+        std::string suffix = "@";
+        suffix += std::to_string(checkpoints[i]);
+        state.counters["live_bytes" + suffix] = static_cast<double>(at[i].live_bytes);
+        state.counters["live_blocks" + suffix] = static_cast<double>(at[i].live_blocks);
+        state.counters["cache_bytes" + suffix] = static_cast<double>(at[i].cache_bytes);
+    }
+    state.counters["live_bytes_before_mod"] = static_cast<double>(live_before_mod);
+    state.counters["live_blocks_before_mod"] = static_cast<double>(blocks_before_mod);
+    state.counters["openings"] = openings;
+    state.counters["rows_max"] = static_cast<double>(rows_max);
+    state.counters["rows_capacity"] = static_cast<double>(mod->rows.capacity());
+    state.counters["peak_bytes_first_10"] = static_cast<double>(peak_first_10);
+    state.counters["peak_bytes_last_1000"] = static_cast<double>(peak_last_1000);
+    state.counters["peak_bytes_all"] = static_cast<double>(peak_all);
+    state.counters["peak_openings_left_out"] = peak_openings_left_out;
+    state.counters["trace_bytes_end"] = static_cast<double>(trace_bytes());
+    state.counters["host_calls_per_opening"] =
+        static_cast<double>(host_calls) / static_cast<double>(openings);
+}
+} // namespace
+
+void register_session_benchmarks() {
+    benchmark::RegisterBenchmark("long_session/10000_openings", long_session)
+        ->Iterations(1)
+        ->Repetitions(1)
+        ->Unit(benchmark::kSecond);
+}
+} // namespace bench

@@ -1,0 +1,69 @@
+#include "world.hpp"
+
+namespace bench {
+World::World() {
+    simhost::reset();
+    screen = simhost::trading::build_screen();
+}
+
+World::~World() {
+    simhost::reset();
+}
+
+UObject* World::game_instance() const {
+    return simhost::outer_of(screen.main);
+}
+
+UObject* World::main_tree() const {
+    // Inventory main -> the trading inventory's tree -> the trading inventory -> the main tree.
+    UObject* inventory = simhost::outer_of(simhost::outer_of(screen.trader_inventory_main));
+    return simhost::outer_of(inventory);
+}
+
+void World::fill(Panel panel, int count, int first) {
+    for (int i = 0; i < count; ++i) {
+        screen.add(panel, item(first + i));
+    }
+}
+
+void fill_full_trade(World& world) {
+    world.fill(Panel::Trader, 256, 0);
+    world.fill(Panel::Player, 256, 256);
+    world.fill(Panel::OfferBuy, 16, 512);
+    world.fill(Panel::OfferSell, 16, 528);
+}
+
+String decimal(std::int64_t value) {
+    return tallyglass::to_text(value);
+}
+
+simhost::trading::Item item(int n) {
+    simhost::trading::Item out;
+    out.name = STR("BP_Item_") + decimal(1000 + n);
+    out.base = 100 + 7 * n;
+    out.price = 120 + 11 * n;
+    return out;
+}
+
+std::unique_ptr<tallyglass::Tallyglass> load_mod() {
+    auto mod = std::make_unique<tallyglass::Tallyglass>();
+    // Whatever settings file lies near the benchmark binary, the figures are for the defaults.
+    mod->config = tallyglass::Config{};
+    mod->on_unreal_init();
+    simhost::clear_log();
+    return mod;
+}
+
+void grow_host_trace(std::size_t calls) {
+    World world;
+    UObject* object = world.screen.main;
+    for (std::size_t i = 0; i < calls; ++i) {
+        benchmark::DoNotOptimize(object->GetOuterPrivate());
+    }
+}
+
+void set_heap_counters(benchmark::State& state, const HeapPerCall& heap) {
+    state.counters["allocs/call"] = heap.allocations;
+    state.counters["bytes/call"] = heap.bytes;
+}
+} // namespace bench
