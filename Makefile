@@ -2,12 +2,14 @@
 # Both install what a fresh Debian 12 machine lacks (through `make deps`) before building.
 
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libgtest-dev \
 	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
 	g++-mingw-w64-x86-64-posix googletest wine wine64
 
-.PHONY: all deps demo test test-linux test-asan test-windows bench format clean
+.PHONY: all deps demo test test-linux test-asan test-windows fuzz fuzz-smoke bench format clean
 
 all: test
 
@@ -28,7 +30,7 @@ demo: build/default/build.ninja
 	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
 	@echo "The trade as the player sees it: build/demo-trade.svg"
 
-test: test-linux test-asan test-windows
+test: test-linux test-asan test-windows fuzz-smoke
 
 test-linux: build/default/build.ninja
 	cmake --build --preset default --parallel $(JOBS)
@@ -42,6 +44,17 @@ test-asan: build/asan/build.ninja
 test-windows: build/windows/build.ninja
 	cmake --build --preset windows --parallel $(JOBS)
 	ctest --preset windows --parallel $(JOBS)
+
+# The libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer). `fuzz` runs each
+# for FUZZ_SECONDS and keeps the corpus it grows in build/fuzz/corpus; `fuzz-smoke` runs each
+# briefly from its committed seeds. Crashing inputs land in build/fuzz/findings.
+fuzz: build/fuzz/build.ninja
+	cmake --build --preset fuzz --parallel $(JOBS)
+	fuzz/run.sh long $(FUZZ_SECONDS) build/fuzz
+
+fuzz-smoke: build/fuzz/build.ninja
+	cmake --build --preset fuzz --parallel $(JOBS)
+	fuzz/run.sh smoke $(FUZZ_SMOKE_SECONDS) build/fuzz
 
 bench: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS)

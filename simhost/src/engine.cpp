@@ -30,6 +30,11 @@ struct ArmedFault {
     std::uint64_t seen{};
 };
 
+struct RunningCallback {
+    String path;
+    std::uint64_t run;
+};
+
 struct World {
     std::deque<std::unique_ptr<UClass>> classes;
     std::vector<ObjectRecord> objects;
@@ -43,6 +48,12 @@ struct World {
     std::map<UObject*, FaultKind> name_faults;
     std::vector<Op> trace;
     std::uint64_t counts[10]{};
+    std::uint64_t faults_thrown{};
+    std::uint64_t escapes{};
+    std::uint64_t callback_runs{};
+    std::vector<RunningCallback> running;
+    bool recording{};
+    std::vector<CallRecord> records;
 
     ~World() { clear_objects(); }
     void clear_objects() {
@@ -66,6 +77,7 @@ World& world() {
 }
 
 [[noreturn]] void throw_fault(FaultKind kind, Op op) {
+    ++world().faults_thrown;
     if (kind == FaultKind::Standard) {
         throw std::runtime_error(std::string("simulated host fault in ") + op_name(op));
     }
@@ -118,10 +130,15 @@ UFunction* function_at_path(StringView path) {
 } // namespace
 
 namespace detail {
-void host_call(Op op, UObject* subject) {
+void host_call(Op op, UObject* subject, StringView detail) {
     auto& w = world();
     w.trace.push_back(op);
     ++w.counts[static_cast<int>(op)];
+    if (w.recording) {
+        const RunningCallback* inner = w.running.empty() ? nullptr : &w.running.back();
+        w.records.push_back(
+            {op, subject, String(detail), inner ? inner->path : String(), inner ? inner->run : 0});
+    }
     for (auto& armed : w.faults) {
         if (armed.fault.op && *armed.fault.op != op) {
             continue;
@@ -169,9 +186,27 @@ void run(UObject* object, UFunction* function, void* params) {
             snapshot.push_back(h);
         }
     }
+    // Host calls made inside a callback are recorded with it; what a callback lets out is counted.
+    auto invoke = [&](const Hook& h, const UnrealScriptFunctionCallable& callback) {
+        struct Running {
+            World& w;
+            Running(World& world_, const String& path) : w(world_) {
+                w.running.push_back({path, ++w.callback_runs});
+            }
+            ~Running() { w.running.pop_back(); }
+            Running(const Running&) = delete;
+            Running& operator=(const Running&) = delete;
+        } running(w, h.path);
+        try {
+            callback(context, h.custom_data);
+        } catch (...) {
+            ++w.escapes;
+            throw;
+        }
+    };
     for (auto& h : snapshot) {
         if (h.pre && live(h.ids.first)) {
-            h.pre(context, h.custom_data);
+            invoke(h, h.pre);
         }
     }
     if (function->native) {
@@ -179,7 +214,7 @@ void run(UObject* object, UFunction* function, void* params) {
     }
     for (auto& h : snapshot) {
         if (h.post && live(h.ids.first)) {
-            h.post(context, h.custom_data);
+            invoke(h, h.post);
         }
     }
 }
@@ -225,6 +260,12 @@ void reset() {
     w.name_faults.clear();
     w.trace.clear();
     std::fill(std::begin(w.counts), std::end(w.counts), 0);
+    w.faults_thrown = 0;
+    w.escapes = 0;
+    w.callback_runs = 0;
+    w.running.clear();
+    w.recording = false;
+    w.records.clear();
     auto* package = define_class(STR("/Script/CoreUObject"), STR("Package"));
     (void)package;
 }
@@ -349,6 +390,18 @@ std::vector<String> registered_paths() {
 const std::vector<String>& unregistered_paths() {
     return world().unregistered;
 }
+bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCallable post) {
+    for (auto& h : world().hooks) {
+        if (h.path == path) {
+            h.post = std::move(post);
+            return true;
+        }
+    }
+    return false;
+}
+std::uint64_t callback_escapes() {
+    return world().escapes;
+}
 
 void set_text_static_size(std::optional<std::int32_t> size) {
     world().text_size = size;
@@ -376,12 +429,21 @@ std::uint64_t host_calls(Op op) {
 const std::vector<Op>& call_trace() {
     return world().trace;
 }
+std::uint64_t faults_thrown() {
+    return world().faults_thrown;
+}
+void record_calls(bool on) {
+    world().recording = on;
+}
+const std::vector<CallRecord>& call_records() {
+    return world().records;
+}
 } // namespace simhost
 
 // The host's own API, as the mod sees it.
 namespace RC {
 void Output::send(StringViewType line) {
-    simhost::detail::host_call(simhost::Op::OutputSend);
+    simhost::detail::host_call(simhost::Op::OutputSend, nullptr, line);
     simhost::world().log.emplace_back(line);
 }
 } // namespace RC
@@ -391,7 +453,7 @@ using simhost::Op;
 using simhost::detail::host_call;
 
 auto UObjectBase::GetOuterPrivate() -> UObject* {
-    host_call(Op::GetOuterPrivate);
+    host_call(Op::GetOuterPrivate, static_cast<UObject*>(this));
     return OuterPrivate;
 }
 auto UObjectBase::GetClassPrivate() -> UClass* {
@@ -408,12 +470,12 @@ auto UObject::GetName() -> StringType {
 }
 
 auto UObject::GetFunctionByNameInChain(const CharType* name) -> UFunction* {
-    host_call(Op::GetFunctionByNameInChain);
+    host_call(Op::GetFunctionByNameInChain, this, name);
     return simhost::find_function(this, name);
 }
 
 auto UObject::ProcessEvent(UFunction* function, void* params) -> void {
-    host_call(Op::ProcessEvent);
+    host_call(Op::ProcessEvent, this, function ? StringViewType(function->name) : StringViewType());
     simhost::detail::run(this, function, params);
 }
 
@@ -421,7 +483,7 @@ auto UObjectGlobals::RegisterHook(StringViewType function_path,
                                   const UnrealScriptFunctionCallable& pre_callback,
                                   const UnrealScriptFunctionCallable& post_callback,
                                   void* custom_data) -> std::pair<int, int> {
-    host_call(Op::RegisterHook);
+    host_call(Op::RegisterHook, nullptr, function_path);
     auto& w = simhost::world();
     UFunction* function = simhost::function_at_path(function_path);
     if (!function) {
@@ -446,7 +508,7 @@ auto UObjectGlobals::RegisterHook(StringViewType function_path,
 auto UObjectGlobals::UnregisterHook(StringViewType function_path, std::pair<int, int> ids) -> bool {
     auto& w = simhost::world();
     w.unregistered.emplace_back(function_path);
-    host_call(Op::UnregisterHook);
+    host_call(Op::UnregisterHook, nullptr, function_path);
     auto it = std::find_if(w.hooks.begin(), w.hooks.end(), [&](const simhost::Hook& h) {
         return h.path == function_path && h.ids == ids;
     });

@@ -20,6 +20,7 @@
 #include <Unreal/FText.hpp>
 #include <Unreal/UFunction.hpp>
 #include <Unreal/UObject.hpp>
+#include <Unreal/UnrealScriptFunctionCallable.hpp>
 
 namespace simhost {
 using RC::CharType;
@@ -94,6 +95,12 @@ std::size_t registered_hook_count();
 std::vector<String> registered_paths();
 // Paths passed to UnregisterHook, in order.
 const std::vector<String>& unregistered_paths();
+// Replaces the post-callback of the live hook registered for `path`, e.g. by one that lets
+// exceptions through so that a test sees them; false when no hook is registered there.
+bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCallable post);
+// Exceptions that a hook callback let out into the engine since reset(). The engine passes
+// them on to whoever made the game call, as a real host would crash the game.
+std::uint64_t callback_escapes();
 
 // Faults. Every RC:: operation counts as one host call.
 enum class Op {
@@ -130,4 +137,18 @@ std::uint64_t host_calls();
 std::uint64_t host_calls(Op op);
 // Operations of the host calls since reset(), in order.
 const std::vector<Op>& call_trace();
+// Faults thrown since reset().
+std::uint64_t faults_thrown();
+
+// What one host call was made on, and from which hook callback.
+struct CallRecord {
+    Op op;
+    UObject* subject;       // the object called on (GetFullName, GetOuterPrivate, ...), or null
+    String detail;          // the function name, log line or hook path given, or empty
+    String hook;            // path of the innermost hook callback running; empty outside one
+    std::uint64_t callback; // that callback's run, counted from 1 since reset(); 0 outside one
+};
+// Off after reset(): a record copies names and lines on every host call.
+void record_calls(bool on);
+const std::vector<CallRecord>& call_records();
 } // namespace simhost
