@@ -75,7 +75,6 @@ TEST(RowCache, RecordingMatchesBySlotDataOrByKey) {
         Cache cache;
         cache.record(a, TradeSide::Buy, 0, 10, 8);
         cache.record(c, TradeSide::Buy, 7, 20, 9);
-        cache.generation = 3;
         tallyglass::record_row(cache.rows, 3, k.second, k.side, 0, 11, 2, 5, 0, k.source,
                                STR("second"));
         std::vector<const void*> order;
@@ -84,10 +83,11 @@ TEST(RowCache, RecordingMatchesBySlotDataOrByKey) {
         }
         EXPECT_EQ(order, k.order) << k.name;
         const ItemRow& first = cache.rows[0];
-        if (k.order.size() == 2) {
+        if (k.order.size() == 2) { // rewritten in place, every field
             EXPECT_EQ(first.side, k.side) << k.name;
             EXPECT_EQ(first.generation, 3) << k.name;
             EXPECT_EQ(first.current, 11) << k.name;
+            EXPECT_EQ(first.amount, 2) << k.name;
             EXPECT_EQ(first.base, 5) << k.name;
             EXPECT_EQ(tallyglass::to_utf8(first.item), "second") << k.name;
         } else {
@@ -110,27 +110,20 @@ TEST(RowCache, EvictsTheOldestInsertionAt384Rows) {
     EXPECT_EQ(cache.rows.back().slot_data, &slots.back());
 }
 
-TEST(RowCache, FindRowBySlotDataThenByPosition) {
+// By slot data, then by position and trader index; by the shown number, when one base fits.
+TEST(RowCache, BothLookups) {
     Cache cache;
-    FakeSlot a(4, 2), replaced(4, 2), other(4, 3);
+    FakeSlot a(4, 2), replaced(4, 2), other(4, 3), b(1), c(2), d(3);
     EXPECT_EQ(cache.find(TradeSide::Buy, &a), nullptr) << "empty cache";
+    EXPECT_EQ(cache.by_current(TradeSide::Buy, 10), nullptr) << "empty cache";
+    cache.record(d, TradeSide::Sell, 3, 10, 99);
     cache.record(a, TradeSide::Buy, 4, 10, 8, 2);
-    EXPECT_EQ(cache.find(TradeSide::Buy, &a), &cache.rows[0]);
-    EXPECT_EQ(cache.find(TradeSide::Buy, &replaced), &cache.rows[0]);
+    cache.record(b, TradeSide::Buy, 1, 10, 8);
+    EXPECT_EQ(cache.find(TradeSide::Buy, &a), &cache.rows[1]);
+    EXPECT_EQ(cache.find(TradeSide::Buy, &replaced), &cache.rows[1]);
     EXPECT_EQ(cache.find(TradeSide::Sell, &replaced), nullptr);
     EXPECT_EQ(cache.find(TradeSide::Buy, &other), nullptr);
     EXPECT_EQ(cache.find(TradeSide::Buy, nullptr), nullptr);
-}
-
-TEST(RowCache, FindRowByCurrentNeedsOneBase) {
-    FakeSlot a, b(1), c(2), d(3);
-    Cache cache;
-    EXPECT_EQ(cache.by_current(TradeSide::Buy, 10), nullptr);
-    cache.record(a, TradeSide::Buy, 0, 10, 8);
-    cache.generation = 31;
-    cache.record(d, TradeSide::Sell, 3, 10, 99); // removes `a`
-    cache.record(a, TradeSide::Buy, 0, 10, 8);
-    cache.record(b, TradeSide::Buy, 1, 10, 8);
     EXPECT_EQ(cache.by_current(TradeSide::Buy, 10), &cache.rows[2]) << "the later of equal rows";
     EXPECT_EQ(cache.by_current(TradeSide::Buy, 11), nullptr);
     cache.record(c, TradeSide::Buy, 2, 10, 9);
