@@ -2,7 +2,7 @@
 // value for every slot of a trade's balance section.
 #include <exception>
 
-#include "capture/slot_layout.hpp"
+#include "capture/slot_rows.hpp"
 #include "mod/tallyglass.hpp"
 
 namespace tallyglass {
@@ -27,17 +27,6 @@ ArrayHeader read_array_header(const void* result) {
 bool plausible(const ArrayHeader& header) {
     return static_cast<std::uint32_t>(header.count) <= max_array_count &&
            header.capacity >= header.count && header.capacity <= max_array_capacity;
-}
-
-// The host's log may be what failed, so the failure line itself must not throw.
-void log_failure(const std::exception* error) {
-    try {
-        String line = STR("[Tallyglass] Value hook failed: ");
-        line += error ? widen_message(error->what()) : String(STR("unknown exception."));
-        line += STR("\n");
-        log_line(line);
-    } catch (...) {
-    }
 }
 
 void capture_balance_slots(Tallyglass& mod, host::Context& context) {
@@ -133,9 +122,7 @@ void capture_balance_slots(Tallyglass& mod, host::Context& context) {
         host::Object* config = nullptr;
         bool captured = false;
         if (position_in_range(fields.pos)) {
-            BaseConfigParams params{fields.pos, {}, nullptr};
-            host::process_event(inventory_base, get_base_config, &params);
-            config = static_cast<host::Object*>(params.result);
+            config = base_config_at(inventory_base, get_base_config, fields.pos);
             if (config) {
                 base = read_field<std::int32_t>(config, offsets::config_base_value);
                 if (base >= 0) {
@@ -159,20 +146,7 @@ void capture_balance_slots(Tallyglass& mod, host::Context& context) {
             line += trade_side_name(side);
             line += STR("; slot_index=");
             line += to_text(index);
-            line += STR("; pos=");
-            line += to_text(fields.pos);
-            line += STR("; current=");
-            line += to_text(fields.current);
-            line += STR("; previous=");
-            line += to_text(fields.previous);
-            line += STR("; base=");
-            line += to_text(base);
-            line += STR("; amount=");
-            line += to_text(fields.amount);
-            line += STR("; show=");
-            line += flag_text(fields.show);
-            line += STR("; trader_index=");
-            line += to_text(fields.trader_index);
+            append_slot_numbers(line, fields, base);
             line += STR("; append_text=");
             line += flag_text(append_text);
             line += STR("; item=");
@@ -198,9 +172,9 @@ void Tallyglass::handle_update_inventory(host::Context& context) {
     try {
         capture_balance_slots(*this, context);
     } catch (const std::exception& error) {
-        log_failure(&error);
+        log_failure(STR("[Tallyglass] Value hook failed: "), &error);
     } catch (...) {
-        log_failure(nullptr);
+        log_failure(STR("[Tallyglass] Value hook failed: "), nullptr);
     }
 }
 } // namespace tallyglass

@@ -37,17 +37,6 @@ struct RewriteGuard {
     RewriteGuard& operator=(const RewriteGuard&) = delete;
 };
 
-// The failure line, quoting a standard exception's message (null for any other exception).
-// A log that fails as well must not take the game down with it.
-void report_failure(const char* message) noexcept {
-    try {
-        String line = STR("[Tallyglass] TextBlock value append failed: ");
-        line += message ? widen_message(message) : String(STR("unknown exception."));
-        line += STR("\n");
-        log_line(line);
-    } catch (...) {
-    }
-}
 } // namespace
 
 void Tallyglass::on_text_block_set_text(host::Context& context) {
@@ -188,10 +177,10 @@ void Tallyglass::on_text_block_set_text(host::Context& context) {
         log_line(line);
     } catch (const std::exception& e) {
         in_text_rewrite = false;
-        report_failure(e.what());
+        log_failure(STR("[Tallyglass] TextBlock value append failed: "), &e);
     } catch (...) {
         in_text_rewrite = false;
-        report_failure(nullptr);
+        log_failure(STR("[Tallyglass] TextBlock value append failed: "), nullptr);
     }
 }
 } // namespace tallyglass

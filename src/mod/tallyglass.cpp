@@ -29,6 +29,16 @@ void log_line_quietly(StringView line) {
     }
 }
 
+void log_failure(StringView prefix, const std::exception* error) noexcept {
+    try {
+        String line(prefix);
+        line += error ? widen_message(error->what()) : String(STR("unknown exception."));
+        line += STR("\n");
+        log_line(line);
+    } catch (...) {
+    }
+}
+
 bool is_sampled_call(std::int32_t n) {
     return n == 1 || n == 10 || n == 25 || n == 50 || n == 100;
 }

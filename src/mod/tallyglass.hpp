@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <vector>
 
 #include <Mod/CppUserModBase.hpp>
@@ -80,6 +81,11 @@ void log_line(StringView line);
 // For lines written where no hook guard stands between the mod and the host: a log that fails
 // there must not take the game down, nor stop the work the line reports on.
 void log_line_quietly(StringView line);
+
+// A hook's failure line: the prefix, then a standard exception's message (or "unknown
+// exception." for `error` null) and a line break. The log may be what failed, so this never
+// throws.
+void log_failure(StringView prefix, const std::exception* error) noexcept;
 
 // Per-call summary lines are sampled at these call numbers only.
 bool is_sampled_call(std::int32_t call_number);
