@@ -18,9 +18,11 @@
 namespace {
 using namespace tallyglass;
 
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz_settings: %s\n", what);
-    std::abort();
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_settings: %s\n", what);
+        std::abort();
+    }
 }
 
 bool within(std::string_view part, std::string_view whole) {
@@ -28,43 +30,31 @@ bool within(std::string_view part, std::string_view whole) {
                             part.data() + part.size() <= whole.data() + whole.size());
 }
 
-bool plausible(const LinearColor& c) {
-    for (float channel : {c.R, c.G, c.B, c.A}) {
-        if (!std::isfinite(channel) || channel < 0.0f || channel > 1.0f) {
-            return false;
-        }
-    }
-    return true;
+bool in_range(std::int32_t percent) {
+    return percent >= 0 && percent <= 10000;
 }
 
 void check_ranges(const Config& c) {
     // The representation itself: a stray byte in a flag would be undefined to read as bool.
-    auto is_bool = [](const bool* flag) {
+    for (const bool* flag : {&c.Enabled, &c.ProbeValues, &c.DebugLogging, &c.HeatmapEnabled}) {
         unsigned char byte;
         std::memcpy(&byte, flag, 1);
-        return byte <= 1;
-    };
-    if (!is_bool(&c.Enabled) || !is_bool(&c.ProbeValues) || !is_bool(&c.DebugLogging) ||
-        !is_bool(&c.HeatmapEnabled)) {
-        fail("a flag holds neither true nor false");
+        check(byte <= 1, "a flag holds neither true nor false");
     }
-    if (c.DisplayMode != ValueDisplayMode::Off &&
-        c.DisplayMode != ValueDisplayMode::ValueTextAppend) {
-        fail("DisplayMode out of range");
-    }
-    if (c.HeatmapMode != HeatmapColorMode::Neutral &&
-        c.HeatmapMode != HeatmapColorMode::Directional) {
-        fail("HeatmapMode out of range");
-    }
-    if (c.BaseValuePercent < 0 || c.BaseValuePercent > 10000 || c.HeatmapMaxDistancePercent < 0 ||
-        c.HeatmapMaxDistancePercent > 10000) {
-        fail("a percentage out of 0..10000");
-    }
-    for (const LinearColor* color :
-         {&c.HeatmapNearColor, &c.HeatmapFarColor, &c.HeatmapGoodColor, &c.HeatmapBadColor,
-          &c.HeatmapNeutralColor, &c.HeatmapZeroColor}) {
-        if (!plausible(*color)) {
-            fail("a colour channel out of 0..1");
+    check(c.DisplayMode == ValueDisplayMode::Off ||
+              c.DisplayMode == ValueDisplayMode::ValueTextAppend,
+          "DisplayMode out of range");
+    check(c.HeatmapMode == HeatmapColorMode::Neutral ||
+              c.HeatmapMode == HeatmapColorMode::Directional,
+          "HeatmapMode out of range");
+    check(in_range(c.BaseValuePercent) && in_range(c.HeatmapMaxDistancePercent),
+          "a percentage out of 0..10000");
+    for (const LinearColor& color :
+         {c.HeatmapNearColor, c.HeatmapFarColor, c.HeatmapGoodColor, c.HeatmapBadColor,
+          c.HeatmapNeutralColor, c.HeatmapZeroColor}) {
+        for (float channel : {color.R, color.G, color.B, color.A}) {
+            check(std::isfinite(channel) && channel >= 0.0f && channel <= 1.0f,
+                  "a colour channel out of 0..1");
         }
     }
 }
@@ -95,17 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Config from_memory;
     apply_config_text(text, from_memory, [&](std::string_view line, const LineOutcome& outcome) {
-        if (!within(line, text) || !within(outcome.key, line) || !within(outcome.value, line)) {
-            fail("a line outcome points outside its line");
-        }
+        check(within(line, text) && within(outcome.key, line) && within(outcome.value, line),
+              "a line outcome points outside its line");
         const bool names_field =
             outcome.kind == LineKind::Applied || outcome.kind == LineKind::Rejected;
-        if (names_field == outcome.field.empty()) {
-            fail("a field is named exactly when a key was known");
-        }
-        if (names_field && setting_text(from_memory, outcome.field).empty()) {
-            fail("a known field has no text");
-        }
+        check(names_field != outcome.field.empty(),
+              "a field is named exactly when a key was known");
+        check(!names_field || !setting_text(from_memory, outcome.field).empty(),
+              "a known field has no text");
     });
     check_ranges(from_memory);
     (void)config_summary(from_memory);
@@ -114,9 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // nothing.
     Config twice = from_memory;
     apply_config_text(text, twice);
-    if (!(twice == from_memory)) {
-        fail("applying the same settings twice changed them");
-    }
+    check(twice == from_memory, "applying the same settings twice changed them");
 
     {
         std::error_code ignored;
@@ -125,11 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
     Config from_file;
-    if (!read_config_file(from_utf8(scratch_file().string()), from_file)) {
-        fail("the settings file could not be read back");
-    }
-    if (!(from_file == from_memory)) {
-        fail("the file reader and the lines applied from memory disagree");
-    }
+    check(read_config_file(from_utf8(scratch_file().string()), from_file),
+          "the settings file could not be read back");
+    check(from_file == from_memory, "the file reader and the lines applied from memory disagree");
     return 0;
 }
