@@ -105,7 +105,11 @@ void print_hook_outside(const Collector& c, const std::string& place, bool goal)
                 time_text(hook->cpu_ns).c_str(), time_text(name->cpu_ns).c_str(),
                 hook->cpu_ns / name->cpu_ns);
     if (const Figure* search = c.find("contains_text/outside/" + place)) {
-        std::printf("    the hook's one substring search: %s\n", time_text(search->cpu_ns).c_str());
+        std::printf("    the hook's one marker search: %s", time_text(search->cpu_ns).c_str());
+        if (const Figure* plain = c.find("contains_text/outside/" + place + "_plain")) {
+            std::printf(" (a plain search: %s)", time_text(plain->cpu_ns).c_str());
+        }
+        std::printf("\n");
     }
     const double hook_allocs =
         hook->counters.count("allocs/call") ? hook->counters.at("allocs/call") : 0;
