@@ -18,7 +18,6 @@ struct ItemAtParams {
 };
 static_assert(sizeof(ItemAtParams) == 16 && offsetof(ItemAtParams, result) == 8);
 
-// The host's log may be what failed, so the failure line itself must not throw.
 void read_list(Tallyglass& mod, host::Context& context) {
     const bool sampled = is_sampled_call(++mod.list_hook_calls);
     host::Object* list = host::context_object(context);
