@@ -52,93 +52,53 @@ TEST(ConfigText, LinesThatChangeNothing) {
 
 TEST(ConfigText, KeysAliasesAndWords) {
     struct Case {
-        const char* line;
-        bool (*check)(const Config&);
+        const char* text; // applied to the defaults
+        const char* field;
+        const char* setting; // the field's value afterwards
     };
     const Case cases[] = {
-        {"ENABLED = No", [](const Config& c) { return !c.Enabled; }},
-        {"enabled=OFF\r", [](const Config& c) { return !c.Enabled; }},
-        {"ProbeValues=yes", [](const Config& c) { return c.ProbeValues; }},
-        {"debug=yes", [](const Config& c) { return c.DebugLogging; }},
-        {"DebugLogging=1", [](const Config& c) { return c.DebugLogging; }},
-        {"DisplayMode=Off", [](const Config& c) { return c.DisplayMode == ValueDisplayMode::Off; }},
-        {"DisplayMode=false",
-         [](const Config& c) { return c.DisplayMode == ValueDisplayMode::Off; }},
-        {"heatmap=off", [](const Config& c) { return !c.HeatmapEnabled; }},
-        {"HeatmapEnabled=0", [](const Config& c) { return !c.HeatmapEnabled; }},
-        {"HeatmapMode=distance",
-         [](const Config& c) { return c.HeatmapMode == HeatmapColorMode::Neutral; }},
-        {"HeatmapMode=Heatmap",
-         [](const Config& c) { return c.HeatmapMode == HeatmapColorMode::Neutral; }},
-        {"BaseValuePercent=150%", [](const Config& c) { return c.BaseValuePercent == 150; }},
-        {"BaseValuePercentage = 75 %", [](const Config& c) { return c.BaseValuePercent == 75; }},
-        {"GlobalBaseValuePercent=+0", [](const Config& c) { return c.BaseValuePercent == 0; }},
-        {"globalbasevaluepercentage=007", [](const Config& c) { return c.BaseValuePercent == 7; }},
-        {"BaseValuePercent=99999", [](const Config& c) { return c.BaseValuePercent == 10000; }},
-        {"BaseValuePercent=99999x", [](const Config& c) { return c.BaseValuePercent == 10000; }},
-        {"BaseValuePercent=10000", [](const Config& c) { return c.BaseValuePercent == 10000; }},
-        {"HeatmapMaxDistancePercentage=0",
-         [](const Config& c) { return c.HeatmapMaxDistancePercent == 0; }},
-        {"HeatmapBadColor=#ff000080",
-         [](const Config& c) {
-             return c.HeatmapBadColor == LinearColor{1.0f, 0.0f, 0.0f, 128.0f / 255.0f};
-         }},
-        {"HeatmapRedColor=00FF00",
-         [](const Config& c) {
-             return c.HeatmapBadColor == LinearColor{0.0f, 1.0f, 0.0f, 1.0f};
-         }},
-        {"HeatmapNearColor=#000000",
-         [](const Config& c) {
-             return c.HeatmapNearColor == LinearColor{0, 0, 0, 1};
-         }},
-        {"HeatmapAccentColor=#0000ff",
-         [](const Config& c) {
-             return c.HeatmapFarColor == LinearColor{0, 0, 1, 1};
-         }},
-        {"HeatmapGreenColor=#000000",
-         [](const Config& c) {
-             return c.HeatmapGoodColor == LinearColor{0, 0, 0, 1};
-         }},
-        {"HeatmapDirectionalNeutralColor=#000000",
-         [](const Config& c) {
-             return c.HeatmapNeutralColor == LinearColor{0, 0, 0, 1};
-         }},
-        {"HeatmapWhiteColor=#000000",
-         [](const Config& c) {
-             return c.HeatmapNeutralColor == LinearColor{0, 0, 0, 1};
-         }},
-        {"HeatmapGrayColor=#ffffff00",
-         [](const Config& c) {
-             return c.HeatmapZeroColor == LinearColor{1, 1, 1, 0};
-         }},
-        {"HeatmapGreyColor=#ffffff",
-         [](const Config& c) {
-             return c.HeatmapZeroColor == LinearColor{1, 1, 1, 1};
-         }},
-        {"heatmapzerocolor=#ffffff",
-         [](const Config& c) {
-             return c.HeatmapZeroColor == LinearColor{1, 1, 1, 1};
-         }},
+        {"ENABLED = No", "Enabled", "false"},
+        {"enabled=OFF\r", "Enabled", "false"},
+        {"ProbeValues=yes", "ProbeValues", "true"},
+        {"debug=yes", "DebugLogging", "true"},
+        {"DebugLogging=1", "DebugLogging", "true"},
+        {"DisplayMode=Off", "DisplayMode", "Off"},
+        {"DisplayMode=false", "DisplayMode", "Off"},
+        {"DisplayMode=0\nDisplayMode=Value_Text_Append", "DisplayMode", "ValueTextAppend"},
+        {"DisplayMode=off\nDisplayMode=Value-Text-Append", "DisplayMode", "ValueTextAppend"},
+        {"DisplayMode=off\nDisplayMode=valuetextappend", "DisplayMode", "ValueTextAppend"},
+        {"heatmap=off", "HeatmapEnabled", "false"},
+        {"HeatmapEnabled=0", "HeatmapEnabled", "false"},
+        {"HeatmapMode=distance", "HeatmapMode", "Neutral"},
+        {"HeatmapMode=Heatmap", "HeatmapMode", "Neutral"},
+        {"HeatmapMode=neutral\nHeatmapMode=Positive-Negative", "HeatmapMode", "Directional"},
+        {"HeatmapMode=neutral\nHeatmapMode=positive_negative", "HeatmapMode", "Directional"},
+        {"HeatmapMode=neutral\nHeatmapMode=POSITIVENEGATIVE", "HeatmapMode", "Directional"},
+        {"HeatmapMode=neutral\nHeatmapMode=directional", "HeatmapMode", "Directional"},
+        {"BaseValuePercent=150%", "BaseValuePercent", "150"},
+        {"BaseValuePercentage = 75 %", "BaseValuePercent", "75"},
+        {"GlobalBaseValuePercent=+0", "BaseValuePercent", "0"},
+        {"globalbasevaluepercentage=007", "BaseValuePercent", "7"},
+        {"BaseValuePercent=99999", "BaseValuePercent", "10000"},
+        {"BaseValuePercent=99999x", "BaseValuePercent", "10000"},
+        {"BaseValuePercent=10000", "BaseValuePercent", "10000"},
+        {"HeatmapMaxDistancePercentage=0", "HeatmapMaxDistancePercent", "0"},
+        {"HeatmapBadColor=#ff000080", "HeatmapBadColor", "(1.000, 0.000, 0.000, 0.502)"},
+        {"HeatmapRedColor=00FF00", "HeatmapBadColor", "(0.000, 1.000, 0.000, 1.000)"},
+        {"HeatmapNearColor=#000000", "HeatmapNearColor", "(0.000, 0.000, 0.000, 1.000)"},
+        {"HeatmapAccentColor=#0000ff", "HeatmapFarColor", "(0.000, 0.000, 1.000, 1.000)"},
+        {"HeatmapGreenColor=#000000", "HeatmapGoodColor", "(0.000, 0.000, 0.000, 1.000)"},
+        {"HeatmapDirectionalNeutralColor=#000000", "HeatmapNeutralColor",
+         "(0.000, 0.000, 0.000, 1.000)"},
+        {"HeatmapWhiteColor=#000000", "HeatmapNeutralColor", "(0.000, 0.000, 0.000, 1.000)"},
+        {"HeatmapGrayColor=#ffffff00", "HeatmapZeroColor", "(1.000, 1.000, 1.000, 0.000)"},
+        {"HeatmapGreyColor=#ffffff", "HeatmapZeroColor", "(1.000, 1.000, 1.000, 1.000)"},
+        {"heatmapzerocolor=#FFFFFF", "HeatmapZeroColor", "(1.000, 1.000, 1.000, 1.000)"},
     };
     for (const auto& c : cases) {
-        EXPECT_TRUE(c.check(parse(c.line))) << "line: " << c.line;
+        EXPECT_EQ(setting_text(parse(c.text), c.field), c.setting) << "text: " << c.text;
     }
-}
-
-TEST(ConfigText, DirectionalWordsAfterNeutral) {
-    for (const char* word :
-         {"directional", "positive_negative", "Positive-Negative", "POSITIVENEGATIVE"}) {
-        Config c;
-        c.HeatmapMode = HeatmapColorMode::Neutral;
-        apply_config_line(std::string("HeatmapMode=") + word, c);
-        EXPECT_EQ(c.HeatmapMode, HeatmapColorMode::Directional) << word;
-    }
-    for (const char* word : {"valuetextappend", "Value_Text_Append", "Value-Text-Append"}) {
-        Config c;
-        c.DisplayMode = ValueDisplayMode::Off;
-        apply_config_line(std::string("DisplayMode=") + word, c);
-        EXPECT_EQ(c.DisplayMode, ValueDisplayMode::ValueTextAppend) << word;
-    }
+    EXPECT_EQ(parse("HeatmapBadColor=#ff000080").HeatmapBadColor.A, 128.0f / 255.0f);
 }
 
 TEST(ConfigText, LaterLinesOverrideUnlessTheyFailToParse) {
