@@ -309,6 +309,14 @@ void apply_config_text(std::string_view text, Config& config, const LineObserver
     }
 }
 
+const Char* display_mode_name(ValueDisplayMode mode) {
+    return mode == ValueDisplayMode::ValueTextAppend ? STR("ValueTextAppend") : STR("Off");
+}
+
+const Char* heatmap_mode_name(HeatmapColorMode mode) {
+    return mode == HeatmapColorMode::Directional ? STR("Directional") : STR("Neutral");
+}
+
 std::string setting_text(const Config& c, std::string_view field) {
     for (std::size_t i = 0; i < std::size(field_names); ++i) {
         if (field_names[i] != field) {
@@ -322,13 +330,13 @@ std::string setting_text(const Config& c, std::string_view field) {
         case Field::DebugLogging:
             return c.DebugLogging ? "true" : "false";
         case Field::DisplayMode:
-            return c.DisplayMode == ValueDisplayMode::ValueTextAppend ? "ValueTextAppend" : "Off";
+            return to_utf8(display_mode_name(c.DisplayMode));
         case Field::BaseValuePercent:
             return std::to_string(c.BaseValuePercent);
         case Field::HeatmapEnabled:
             return c.HeatmapEnabled ? "true" : "false";
         case Field::HeatmapMode:
-            return c.HeatmapMode == HeatmapColorMode::Directional ? "Directional" : "Neutral";
+            return to_utf8(heatmap_mode_name(c.HeatmapMode));
         case Field::HeatmapMaxDistancePercent:
             return std::to_string(c.HeatmapMaxDistancePercent);
         case Field::HeatmapNearColor:
@@ -352,13 +360,13 @@ String config_summary(const Config& c) {
     String out = STR("Enabled=");
     out += flag_text(c.Enabled);
     out += STR(", DisplayMode=");
-    out += c.DisplayMode == ValueDisplayMode::ValueTextAppend ? STR("ValueTextAppend") : STR("Off");
+    out += display_mode_name(c.DisplayMode);
     out += STR(", BaseValuePercent=");
     out += to_text(c.BaseValuePercent);
     out += STR(", HeatmapEnabled=");
     out += flag_text(c.HeatmapEnabled);
     out += STR(", HeatmapMode=");
-    out += c.HeatmapMode == HeatmapColorMode::Directional ? STR("Directional") : STR("Neutral");
+    out += heatmap_mode_name(c.HeatmapMode);
     out += STR(", HeatmapMaxDistancePercent=");
     out += to_text(c.HeatmapMaxDistancePercent);
     if (c.ProbeValues || c.DebugLogging) {

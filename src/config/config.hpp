@@ -69,6 +69,10 @@ LineOutcome apply_config_line(std::string_view line, Config& config);
 using LineObserver = std::function<void(std::string_view line, const LineOutcome& outcome)>;
 void apply_config_text(std::string_view text, Config& config, const LineObserver& observe = {});
 
+// The names the start-up line and the log give the two modes.
+const Char* display_mode_name(ValueDisplayMode mode);
+const Char* heatmap_mode_name(HeatmapColorMode mode);
+
 // A setting's value as text ("true", "75", "Directional", "(1.000, 0.000, 0.000, 1.000)"),
 // by its field name; empty for an unknown name.
 std::string setting_text(const Config& config, std::string_view field);

@@ -155,8 +155,7 @@ void Tallyglass::on_text_block_set_text(host::Context& context) {
         line += STR("; percent=");
         line += to_text(config.BaseValuePercent);
         line += STR("; heatmap_mode=");
-        line += config.HeatmapMode == HeatmapColorMode::Directional ? STR("Directional")
-                                                                    : STR("Neutral");
+        line += heatmap_mode_name(config.HeatmapMode);
         line += STR("; heatmap_distance=");
         line += to_text(distance);
         line += STR("; heatmap_applied=");

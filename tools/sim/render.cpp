@@ -241,8 +241,7 @@ void write_svg(std::ostream& out, const SessionResult& result) {
     std::string max = std::to_string(std::max(config.HeatmapMaxDistancePercent, 1)) + "%";
     out << "<text x=\"" << left << "\" y=\"" << y << "\" fill=\"#e8dcc0\">Heatmap ("
         << (config.HeatmapEnabled ? "" : "off; would be ")
-        << (config.HeatmapMode == tallyglass::HeatmapColorMode::Directional ? "Directional"
-                                                                            : "Neutral")
+        << tallyglass::to_utf8(tallyglass::heatmap_mode_name(config.HeatmapMode))
         << ", value = base x " << config.BaseValuePercent << "%)</text>\n";
     y += 16;
     if (config.HeatmapMode == tallyglass::HeatmapColorMode::Directional) {
