@@ -5,15 +5,16 @@
 
 #include "benchmarks.hpp"
 #include "capture/row_cache.hpp"
-#include "capture/slot_layout.hpp"
+#include "game/layout.hpp"
+#include "game/limits.hpp"
 #include "world.hpp"
 
 namespace bench {
 namespace {
 using tallyglass::ItemRow;
-using tallyglass::max_rows;
 using tallyglass::RowSource;
 using tallyglass::TradeSide;
+using tallyglass::limits::max_cached_rows;
 
 // Enough of a slot data object for what the cache reads of it: its position and trader index.
 struct FakeSlot {
@@ -35,19 +36,20 @@ struct FullCache {
     String item_name = STR("ItemBaseConfig /Game/Items/BP_Item_1042.BP_Item_1042");
 
     FullCache() {
-        for (std::int32_t i = 0; i < 2 * static_cast<std::int32_t>(max_rows); ++i) {
+        for (std::int32_t i = 0; i < 2 * static_cast<std::int32_t>(max_cached_rows); ++i) {
             slots.emplace_back(i, 0);
         }
-        for (std::int32_t i = 0; i < static_cast<std::int32_t>(max_rows); ++i) {
+        for (std::int32_t i = 0; i < static_cast<std::int32_t>(max_cached_rows); ++i) {
             record(i, generation);
         }
     }
     static TradeSide side(std::int32_t i) {
-        return i < static_cast<std::int32_t>(max_rows) / 2 ? TradeSide::Buy : TradeSide::Sell;
+        return i < static_cast<std::int32_t>(max_cached_rows) / 2 ? TradeSide::Buy
+                                                                  : TradeSide::Sell;
     }
     // Every slot has a position of its own, so no two slots share a row.
     void record(std::int32_t i, std::int32_t at_generation) {
-        const std::int32_t key = i % static_cast<std::int32_t>(max_rows);
+        const std::int32_t key = i % static_cast<std::int32_t>(max_cached_rows);
         tallyglass::record_row(rows, at_generation, &slots[static_cast<std::size_t>(i)], side(key),
                                i, 120 + 11 * key, 1, 100 + 7 * key, 0, RowSource::LeftList,
                                item_name);
@@ -67,7 +69,7 @@ void find_by_slot_data(benchmark::State& state, std::int32_t row) {
 // (of the last row), or nothing at all.
 void find_by_position(benchmark::State& state, bool hit) {
     FullCache cache;
-    FakeSlot replaced(hit ? static_cast<std::int32_t>(max_rows) - 1 : 100000, 0);
+    FakeSlot replaced(hit ? static_cast<std::int32_t>(max_cached_rows) - 1 : 100000, 0);
     for (auto _ : state) {
         benchmark::DoNotOptimize(
             tallyglass::find_row(cache.rows, generation, TradeSide::Sell, &replaced));
@@ -80,7 +82,8 @@ void find_by_position(benchmark::State& state, bool hit) {
 
 void find_by_current(benchmark::State& state, bool hit) {
     FullCache cache;
-    const std::int32_t observed = hit ? 120 + 11 * (static_cast<std::int32_t>(max_rows) - 1) : 7;
+    const std::int32_t observed =
+        hit ? 120 + 11 * (static_cast<std::int32_t>(max_cached_rows) - 1) : 7;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
             tallyglass::find_row_by_current(cache.rows, generation, TradeSide::Sell, observed));
@@ -94,11 +97,11 @@ void find_by_current(benchmark::State& state, bool hit) {
 // Recording the last row again, as every capture pass does for a slot it saw before.
 void record_again(benchmark::State& state) {
     FullCache cache;
-    const std::int32_t last = static_cast<std::int32_t>(max_rows) - 1;
+    const std::int32_t last = static_cast<std::int32_t>(max_cached_rows) - 1;
     for (auto _ : state) {
         cache.record(last, generation);
     }
-    if (cache.rows.size() != max_rows) {
+    if (cache.rows.size() != max_cached_rows) {
         state.SkipWithError("the cache changed size");
     }
 }
@@ -106,14 +109,14 @@ void record_again(benchmark::State& state) {
 // Recording an entry the full cache does not hold: the oldest row goes.
 void record_new(benchmark::State& state) {
     FullCache cache;
-    std::int32_t next = static_cast<std::int32_t>(max_rows);
-    const std::int32_t cycle = 2 * static_cast<std::int32_t>(max_rows);
+    std::int32_t next = static_cast<std::int32_t>(max_cached_rows);
+    const std::int32_t cycle = 2 * static_cast<std::int32_t>(max_cached_rows);
     for (auto _ : state) {
         cache.record(next, generation);
         // The cache holds the 384 slots recorded last, so the next of 768 is never in it.
         next = next + 1 == cycle ? 0 : next + 1;
     }
-    if (cache.rows.size() != max_rows) {
+    if (cache.rows.size() != max_cached_rows) {
         state.SkipWithError("the cache changed size");
     }
 }
@@ -129,7 +132,7 @@ void copy_item_name(benchmark::State& state) {
 } // namespace
 
 void register_row_cache_benchmarks() {
-    const auto last = static_cast<std::int32_t>(max_rows) - 1;
+    const auto last = static_cast<std::int32_t>(max_cached_rows) - 1;
     benchmark::RegisterBenchmark("row_cache/find_row/slot_data_first", find_by_slot_data, 0);
     benchmark::RegisterBenchmark("row_cache/find_row/slot_data_last", find_by_slot_data, last);
     benchmark::RegisterBenchmark("row_cache/find_row/position_last", find_by_position, true);

@@ -194,7 +194,7 @@ void rewrite_slot_value(benchmark::State& state, bool with_mod, Match match) {
     const auto& slot = match == Match::SlotData ? scene.by_slot_data : scene.by_value;
     if (mod) {
         scene.world.screen.fill_lists();
-        if (mod->rows.size() != tallyglass::max_rows ||
+        if (mod->rows.size() != tallyglass::limits::max_cached_rows ||
             mod->rows.back().slot_data != scene.by_slot_data.slot_data) {
             state.SkipWithError("the cache is not full, or not in the expected order");
             return;

@@ -18,6 +18,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <simhost/trading.hpp>
 
+#include "config/settings.hpp"
 #include "mod/tallyglass.hpp"
 
 namespace {

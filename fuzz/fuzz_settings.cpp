@@ -12,8 +12,8 @@
 
 #include <unistd.h>
 
-#include "config/config.hpp"
 #include "config/config_file.hpp"
+#include "config/settings.hpp"
 
 namespace {
 using namespace tallyglass;

@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <fstream>
 
-#include "config/config.hpp"
 #include "config/config_file.hpp"
+#include "config/paths.hpp"
+#include "config/settings.hpp"
 #include "support.hpp"
 
 namespace {

@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "capture/row_cache.hpp"
-#include "capture/slot_layout.hpp"
+#include "game/layout.hpp"
+#include "game/limits.hpp"
 
 namespace {
 using tallyglass::ItemRow;
@@ -99,13 +100,13 @@ TEST(RowCache, RecordingMatchesBySlotDataOrByKey) {
 
 TEST(RowCache, EvictsTheOldestInsertionAt384Rows) {
     Cache cache;
-    std::vector<FakeSlot> slots(tallyglass::max_rows + 1);
-    for (std::size_t i = 0; i < tallyglass::max_rows; ++i) {
+    std::vector<FakeSlot> slots(tallyglass::limits::max_cached_rows + 1);
+    for (std::size_t i = 0; i < tallyglass::limits::max_cached_rows; ++i) {
         cache.record(slots[i], TradeSide::Buy, static_cast<std::int32_t>(i), 1, 1);
     }
     cache.record(slots[0], TradeSide::Buy, 0, 2, 2); // a rewrite keeps its place
     cache.record(slots.back(), TradeSide::Buy, 999, 1, 1);
-    ASSERT_EQ(cache.rows.size(), tallyglass::max_rows);
+    ASSERT_EQ(cache.rows.size(), tallyglass::limits::max_cached_rows);
     EXPECT_EQ(cache.rows.front().slot_data, &slots[1]);
     EXPECT_EQ(cache.rows.back().slot_data, &slots.back());
 }

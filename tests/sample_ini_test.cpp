@@ -1,14 +1,17 @@
-// The sample Tallyglass.ini shipped with the mod: it must load to exactly the defaults, and the
-// aliases and words its comments list must be ones the reader accepts for that setting.
+// The sample Tallyglass.ini shipped with the mod: it must load to exactly the defaults, document
+// every setting of the settings table with all of its aliases, and list only words the reader
+// accepts for that setting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "config/config.hpp"
+#include "config/settings.hpp"
 
 namespace {
 using namespace tallyglass;
@@ -21,6 +24,13 @@ std::vector<std::string> sample_lines() {
         lines.push_back(text);
     }
     return lines;
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text;
 }
 
 TEST(SampleIni, LoadsToExactlyTheDefaults) {
@@ -39,8 +49,9 @@ TEST(SampleIni, LoadsToExactlyTheDefaults) {
 }
 
 // "; Aliases: A, B" and "; Words: x, y" belong to the next setting, live or commented out.
-TEST(SampleIni, ListedAliasesAndWordsAreAccepted) {
+TEST(SampleIni, DocumentsEverySettingWithItsAliasesAndWords) {
     std::vector<std::string> aliases, words;
+    std::set<std::string_view> documented;
     for (const auto& line : sample_lines()) {
         std::string_view text = trim(line);
         if (text.starts_with(';')) {
@@ -59,10 +70,20 @@ TEST(SampleIni, ListedAliasesAndWordsAreAccepted) {
         if (own.kind != LineKind::Applied) {
             continue;
         }
+        const Setting* setting = find_setting(own.field);
+        ASSERT_NE(setting, nullptr) << own.field;
+        EXPECT_EQ(own.key, setting->name) << "each setting is written under its own name";
+        EXPECT_TRUE(documented.insert(setting->name).second) << setting->name << " twice";
+        std::set<std::string> listed{lower(std::string(own.key))}, keys;
         for (const auto& alias : aliases) {
-            std::string aliased = alias + "=" + std::string(own.value);
-            EXPECT_EQ(apply_config_line(aliased, scratch).field, own.field) << aliased;
+            listed.insert(lower(alias));
         }
+        for (std::string_view key : setting->keys) {
+            if (!key.empty()) {
+                keys.emplace(key);
+            }
+        }
+        EXPECT_EQ(listed, keys) << setting->name << ": the aliases listed are its keys";
         for (const auto& word : words) {
             std::string worded = std::string(own.key) + "=" + word;
             EXPECT_EQ(apply_config_line(worded, scratch).kind, LineKind::Applied) << worded;
@@ -71,5 +92,6 @@ TEST(SampleIni, ListedAliasesAndWordsAreAccepted) {
         words.clear();
     }
     EXPECT_TRUE(aliases.empty() && words.empty()) << "aliases or words after the last setting";
+    EXPECT_EQ(documented.size(), settings.size()) << "every setting has its line in the sample";
 }
 } // namespace

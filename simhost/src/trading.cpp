@@ -12,11 +12,6 @@ UObject* widget_tree(UObject* owner) {
     return new_object(find_class(STR("WidgetTree")), STR("WidgetTree"), owner);
 }
 
-// Slot widgets and list widgets sit in the widget tree of their inventory or section.
-struct PanelParts {
-    UObject* tree;
-    UObject* base;
-};
 } // namespace
 
 const char* panel_name(Panel panel) {
@@ -69,32 +64,24 @@ Screen build_screen() {
     return s;
 }
 
-Slot& Screen::add(Panel which, const Item& item) {
-    UObject* base = nullptr;
-    UObject* holder = nullptr; // whose widget tree holds the slot widget
-    switch (which) {
-    case Panel::Trader:
-        base = trader_base;
-        holder = trader_inventory_main;
-        break;
-    case Panel::Player:
-        base = player_base;
-        holder = player_inventory_main;
-        break;
+namespace {
+// Play order of the panels: offers first, as the game sets their texts.
+int play_rank(Panel panel) {
+    switch (panel) {
     case Panel::OfferBuy:
-        base = offer_buy_base;
-        holder = outer_of(outer_of(buy_balance));
-        break;
+        return 0;
     case Panel::OfferSell:
-        base = offer_sell_base;
-        holder = outer_of(outer_of(sell_balance));
-        break;
+        return 1;
+    case Panel::Trader:
+        return 2;
+    case Panel::Player:
+        return 3;
     }
-    auto index = static_cast<int>(panel(which).size());
-    std::int32_t pos = item.pos.value_or(index);
-    String tag = STR("_");
-    tag += decimal(static_cast<std::int32_t>(slots.size()));
+    return 4;
+}
 
+UObject* new_item_slot_data(const Item& item, std::int32_t pos, const String& tag,
+                            UObject* inventory_base) {
     game::SlotFields fields;
     fields.pos = pos;
     fields.current = item.price;
@@ -103,29 +90,56 @@ Slot& Screen::add(Panel which, const Item& item) {
     fields.skip = item.skip ? 1 : 0;
     fields.trader_index = item.trader_index;
     fields.show = item.show ? 1 : 0;
-    UObject* slot_data = game::new_slot_data(STR("InventorySlotData") + tag, fields, base);
+    return game::new_slot_data(STR("InventorySlotData") + tag, fields, inventory_base);
+}
 
-    UObject* config = nullptr;
-    if (item.base) {
-        auto* package = new_object(find_class(STR("Package")), STR("/Game/Items/") + item.name);
-        config = new_object(find_class(STR("ItemBaseConfig")), item.name, package);
-        write_field(config, game::config_base_value, *item.base);
+// The item's base config in a package of its own, or null for an item without a base.
+UObject* new_item_config(const Item& item) {
+    if (!item.base) {
+        return nullptr;
     }
-    game::set_base_config(base, pos, config);
+    auto* package = new_object(find_class(STR("Package")), STR("/Game/Items/") + item.name);
+    UObject* config = new_object(find_class(STR("ItemBaseConfig")), item.name, package);
+    write_field(config, game::config_base_value, *item.base);
+    return config;
+}
+} // namespace
 
-    // Each slot widget lives in the widget tree of the inventory or section that shows it.
-    UObject* tree = nullptr;
+Screen::PanelParts Screen::parts(Panel which) {
+    switch (which) {
+    case Panel::Trader:
+        return {trader_base, trader_inventory_main};
+    case Panel::Player:
+        return {player_base, player_inventory_main};
+    case Panel::OfferBuy:
+        return {offer_buy_base, outer_of(outer_of(buy_balance))};
+    case Panel::OfferSell:
+        return {offer_sell_base, outer_of(outer_of(sell_balance))};
+    }
+    return {};
+}
+
+// Each slot widget lives in the widget tree of the inventory or section that shows it.
+UObject* Screen::slot_tree(Panel which, UObject* holder) {
     for (auto& existing : slots) {
         if (existing.panel == which) {
-            tree = outer_of(existing.widget);
-            break;
+            return outer_of(existing.widget);
         }
     }
-    if (!tree) {
-        tree = widget_tree(holder);
-    }
-    UObject* widget =
-        new_object(find_class(STR("W_Inventory_Slot_C")), STR("W_Inventory_Slot_C") + tag, tree);
+    return widget_tree(holder);
+}
+
+Slot& Screen::add(Panel which, const Item& item) {
+    const PanelParts where = parts(which);
+    const auto index = static_cast<int>(panel(which).size());
+    const std::int32_t pos = item.pos.value_or(index);
+    const String tag = STR("_") + decimal(static_cast<std::int32_t>(slots.size()));
+    UObject* slot_data = new_item_slot_data(item, pos, tag, where.base);
+    UObject* config = new_item_config(item);
+    game::set_base_config(where.base, pos, config);
+
+    UObject* widget = new_object(find_class(STR("W_Inventory_Slot_C")),
+                                 STR("W_Inventory_Slot_C") + tag, slot_tree(which, where.holder));
     if (item.slot_data) {
         write_field(widget, game::slot_widget_data, slot_data);
     }
@@ -133,22 +147,9 @@ Slot& Screen::add(Panel which, const Item& item) {
 
     Slot slot{which,      index,     item,   widget,
               text_block, slot_data, config, item.text.value_or(decimal(item.price))};
-    // Keep play order: offer_buy, offer_sell, trader, player.
-    auto rank = [](Panel p) {
-        switch (p) {
-        case Panel::OfferBuy:
-            return 0;
-        case Panel::OfferSell:
-            return 1;
-        case Panel::Trader:
-            return 2;
-        case Panel::Player:
-            return 3;
-        }
-        return 4;
-    };
-    auto at = std::find_if(slots.begin(), slots.end(),
-                           [&](const Slot& other) { return rank(other.panel) > rank(which); });
+    auto at = std::find_if(slots.begin(), slots.end(), [&](const Slot& other) {
+        return play_rank(other.panel) > play_rank(which);
+    });
     auto it = slots.insert(at, std::move(slot));
     if (which == Panel::OfferBuy || which == Panel::OfferSell) {
         game::set_balance_slots(which == Panel::OfferBuy ? buy_balance : sell_balance,

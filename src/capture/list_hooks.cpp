@@ -1,89 +1,92 @@
 // The hooks after DiscreteItemViewWidget::SetListItemsBP and ::GetItemAt: read the entries of a
 // trading inventory list into LeftList rows.
-#include <exception>
+#include <optional>
 
-#include "capture/slot_layout.hpp"
+#include "capture/slot_rows.hpp"
+#include "mod/hook_guard.hpp"
 #include "mod/tallyglass.hpp"
+#include "ui/widgets.hpp"
 
 namespace tallyglass {
 namespace {
-constexpr std::int32_t max_list_count = 256;
-constexpr std::int32_t list_rows_per_load = 48;
+void log_skip(const Tallyglass& mod, StringView reason) {
+    if (mod.config.DebugLogging) {
+        log_line(String(STR("[Tallyglass] List hook skipped: ")) + String(reason) + STR(".\n"));
+    }
+}
 
-// GetItemAt: int32 index, four zero bytes, then the returned entry.
-struct ItemAtParams {
-    std::int32_t index;
-    std::uint8_t zero[4];
-    void* result;
+// The list's owner holds the base configs; GetNumItems and GetItemAt walk its entries.
+struct ListAccess {
+    host::Object* owner;
+    host::Function* get_num_items;
+    host::Function* get_item_at;
 };
-static_assert(sizeof(ItemAtParams) == 16 && offsetof(ItemAtParams, result) == 8);
 
-void read_list(Tallyglass& mod, host::Context& context) {
-    const bool sampled = is_sampled_call(++mod.list_hook_calls);
-    host::Object* list = host::context_object(context);
-    const String name = safe_full_name(list);
-    const TradeSide side = trade_side_from_name(name);
-    const bool debug = mod.config.DebugLogging;
-    if (debug && sampled) {
-        String line = STR("[Tallyglass] List hook SetListItemsBP #");
-        line += to_text(mod.list_hook_calls);
-        line += STR("; side=");
-        line += trade_side_name(side);
-        line += STR("; context=");
-        line += name;
-        line += STR(".\n");
-        log_line(line);
-    }
-    if (side == TradeSide::Other) {
-        return;
-    }
-
+std::optional<ListAccess> open_list(Tallyglass& mod, host::Object* list, TradeSide side) {
     host::Object* owner = mod.find_trading_owner(list);
     if (!owner) {
-        if (debug) {
-            String line = STR("[Tallyglass] List hook skipped: owner "
-                              "InventoryBaseTrading/InventoryBase not found for side=");
-            line += trade_side_name(side);
-            line += STR(".\n");
-            log_line(line);
+        if (mod.config.DebugLogging) {
+            LogLine(STR("List hook skipped: owner InventoryBaseTrading/InventoryBase not found for "
+                        "side="))
+                .add(trade_side_name(side))
+                .send();
         }
-        return;
+        return std::nullopt;
     }
     host::Function* get_num_items = host::find_function(list, STR("GetNumItems"));
     host::Function* get_item_at = host::find_function(list, STR("GetItemAt"));
     if (!get_num_items || !get_item_at) {
-        if (debug) {
-            log_line(
-                STR("[Tallyglass] List hook skipped: GetNumItems/GetItemAt function missing.\n"));
-        }
-        return;
+        log_skip(mod, STR("GetNumItems/GetItemAt function missing"));
+        return std::nullopt;
     }
-    std::int32_t count = 0;
-    host::process_event(list, get_num_items, &count);
-    if (static_cast<std::uint32_t>(count) > max_list_count) {
-        if (debug) {
-            String line = STR("[Tallyglass] List hook skipped: implausible item count=");
-            line += to_text(count);
-            line += STR(".\n");
-            log_line(line);
-        }
-        return;
-    }
+    return ListAccess{owner, get_num_items, get_item_at};
+}
 
-    ++mod.capture_generation;
+void read_entries(Tallyglass& mod, host::Object* list, TradeSide side, const ListAccess& access,
+                  std::int32_t count) {
+    count_up(mod.capture_generation);
     std::int32_t rows_logged_this_call = 0;
     for (std::int32_t index = 0; index < count; ++index) {
-        ItemAtParams params{index, {}, nullptr};
-        host::process_event(list, get_item_at, &params);
+        ObjectAtParams params{index, {}, nullptr};
+        host::process_event(list, access.get_item_at, &params);
         auto* entry = static_cast<host::Object*>(params.result);
-        const bool recorded = mod.read_list_row(side, entry, owner, index, rows_logged_this_call);
+        const bool recorded =
+            mod.read_list_row(side, entry, access.owner, index, rows_logged_this_call);
         if (recorded && mod.config.ProbeValues && !mod.list_row_cap_logged &&
-            mod.list_rows_logged >= list_rows_per_load) {
+            mod.list_rows_logged >= limits::list_rows_per_load) {
             mod.list_row_cap_logged = true;
             log_line(STR("[Tallyglass] LeftList row cap reached; further rows are suppressed this "
                          "session.\n"));
         }
     }
+}
+
+void read_list(Tallyglass& mod, host::Context& context) {
+    const CaptureCall call = begin_capture_call(mod.list_hook_calls, context);
+    if (mod.config.DebugLogging && call.sampled) {
+        summary_line(STR("List hook SetListItemsBP"), mod.list_hook_calls, call.side)
+            .piece(STR("context"), call.name)
+            .send();
+    }
+    if (call.side == TradeSide::Other) {
+        return;
+    }
+    host::Object* list = call.object;
+    const TradeSide side = call.side;
+    const std::optional<ListAccess> access = open_list(mod, list, side);
+    if (!access) {
+        return;
+    }
+    CountParams count{0};
+    host::process_event(list, access->get_num_items, &count);
+    if (static_cast<std::uint32_t>(count.result) >
+        static_cast<std::uint32_t>(limits::max_list_items)) {
+        if (mod.config.DebugLogging) {
+            LogLine(STR("List hook skipped: implausible item count=")).add(count.result).send();
+        }
+        return;
+    }
+    read_entries(mod, list, side, *access, count.result);
 }
 
 void read_fetched_entry(Tallyglass& mod, host::Context& context) {
@@ -103,29 +106,18 @@ void read_fetched_entry(Tallyglass& mod, host::Context& context) {
     }
     auto* entry = read_field<host::Object*>(result, 0);
     std::int32_t rows_logged_this_call = 0;
-    mod.read_list_row(side, entry, owner, -1, rows_logged_this_call);
+    mod.read_list_row(side, entry, owner, fetched_list_index, rows_logged_this_call);
 }
 } // namespace
 
 // Both bodies are guarded as a whole: the early steps only name objects and log, but a failing
 // log output must not reach the game either.
 void Tallyglass::handle_set_list_items(host::Context& context) {
-    try {
-        read_list(*this, context);
-    } catch (const std::exception& error) {
-        log_failure(STR("[Tallyglass] List hook failed: "), &error);
-    } catch (...) {
-        log_failure(STR("[Tallyglass] List hook failed: "), nullptr);
-    }
+    run_guarded(STR("[Tallyglass] List hook failed: "), [&] { read_list(*this, context); });
 }
 
 void Tallyglass::handle_get_item_at(host::Context& context) {
-    try {
-        read_fetched_entry(*this, context);
-    } catch (const std::exception& error) {
-        log_failure(STR("[Tallyglass] GetItemAt hook failed: "), &error);
-    } catch (...) {
-        log_failure(STR("[Tallyglass] GetItemAt hook failed: "), nullptr);
-    }
+    run_guarded(STR("[Tallyglass] GetItemAt hook failed: "),
+                [&] { read_fetched_entry(*this, context); });
 }
 } // namespace tallyglass

@@ -2,35 +2,38 @@
 // to the calling hook's guard.
 #include "capture/slot_rows.hpp"
 #include "mod/tallyglass.hpp"
+#include "ui/widgets.hpp"
 
 namespace tallyglass {
-namespace {
-constexpr std::int32_t list_rows_per_call = 24;
-constexpr std::int32_t list_rows_per_load = 48;
-} // namespace
+CaptureCall begin_capture_call(std::int32_t& calls, const host::Context& context) {
+    const bool sampled = is_sampled_call(count_up(calls));
+    host::Object* object = host::context_object(context);
+    String name = safe_full_name(object);
+    const TradeSide side = trade_side_from_name(name);
+    return {object, std::move(name), side, sampled};
+}
+
+LogLine summary_line(StringView head, std::int32_t calls, TradeSide side) {
+    LogLine line(head);
+    line.add(STR(" #")).add(calls).piece(STR("side"), trade_side_name(side));
+    return line;
+}
 
 host::Object* base_config_at(host::Object* inventory, host::Function* get_base_config,
                              std::int32_t pos) {
-    BaseConfigParams params{pos, {}, nullptr};
+    ObjectAtParams params{pos, {}, nullptr};
     host::process_event(inventory, get_base_config, &params);
     return static_cast<host::Object*>(params.result);
 }
 
-void append_slot_numbers(String& line, const SlotFields& fields, std::int32_t base) {
-    line += STR("; pos=");
-    line += to_text(fields.pos);
-    line += STR("; current=");
-    line += to_text(fields.current);
-    line += STR("; previous=");
-    line += to_text(fields.previous);
-    line += STR("; base=");
-    line += to_text(base);
-    line += STR("; amount=");
-    line += to_text(fields.amount);
-    line += STR("; show=");
-    line += flag_text(fields.show);
-    line += STR("; trader_index=");
-    line += to_text(fields.trader_index);
+void add_slot_numbers(LogLine& line, const SlotFields& fields, std::int32_t base) {
+    line.piece(STR("pos"), fields.pos)
+        .piece(STR("current"), fields.current)
+        .piece(STR("previous"), fields.previous)
+        .piece(STR("base"), base)
+        .piece(STR("amount"), fields.amount)
+        .piece(STR("show"), flag_text(fields.show))
+        .piece(STR("trader_index"), fields.trader_index);
 }
 
 bool Tallyglass::read_list_row(TradeSide side, host::Object* slot_data, host::Object* owner,
@@ -58,19 +61,14 @@ bool Tallyglass::read_list_row(TradeSide side, host::Object* slot_data, host::Ob
     record_row(rows, capture_generation, slot_data, side, fields.pos, fields.current, fields.amount,
                base, fields.trader_index, RowSource::LeftList, host::full_name(base_config));
 
-    if (config.ProbeValues && rows_logged_this_call < list_rows_per_call &&
-        list_rows_logged < list_rows_per_load) {
+    if (config.ProbeValues && rows_logged_this_call < limits::list_rows_per_call &&
+        list_rows_logged < limits::list_rows_per_load) {
         ++rows_logged_this_call;
         ++list_rows_logged;
-        String line = STR("[Tallyglass] LeftList row side=");
-        line += trade_side_name(side);
-        line += STR("; list_index=");
-        line += to_text(list_index);
-        append_slot_numbers(line, fields, base);
-        line += STR("; item=");
-        line += host::full_name(base_config);
-        line += STR(".\n");
-        log_line(line);
+        LogLine line(STR("LeftList row side="));
+        line.add(trade_side_name(side)).piece(STR("list_index"), list_index);
+        add_slot_numbers(line, fields, base);
+        line.piece(STR("item"), host::full_name(base_config)).send();
     }
     return true;
 }

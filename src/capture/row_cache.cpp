@@ -2,16 +2,17 @@
 
 #include <algorithm>
 
-#include "capture/slot_layout.hpp"
+#include "game/layout.hpp"
+#include "game/limits.hpp"
 
 namespace tallyglass {
 namespace {
 // Rows age by capture passes rather than time: a row is found while it was written no more
-// than row_lifetime generations ago. The subtraction is in 64 bits so that a counter near the
-// bottom of its range cannot wrap.
+// than the row lifetime in generations ago. The subtraction is in 64 bits so that a counter near
+// the bottom of its range cannot wrap.
 bool is_fresh(const ItemRow& row, std::int32_t capture_generation) {
     return static_cast<std::int64_t>(row.generation) >=
-           static_cast<std::int64_t>(capture_generation) - row_lifetime;
+           static_cast<std::int64_t>(capture_generation) - limits::row_lifetime;
 }
 } // namespace
 
@@ -32,7 +33,7 @@ void record_row(std::vector<ItemRow>& rows, std::int32_t capture_generation, con
         *same = std::move(fresh);
         return;
     }
-    if (rows.size() >= max_rows) {
+    if (rows.size() >= limits::max_cached_rows) {
         rows.erase(rows.begin());
     }
     rows.push_back(std::move(fresh));

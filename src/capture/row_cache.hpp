@@ -25,9 +25,6 @@ struct ItemRow {
     String item;
 };
 
-inline constexpr std::size_t max_rows = 384;
-inline constexpr std::int32_t row_lifetime = 30; // generations a row stays fresh
-
 void record_row(std::vector<ItemRow>& rows, std::int32_t capture_generation, const void* slot_data,
                 TradeSide side, std::int32_t pos, std::int32_t current, std::int32_t amount,
                 std::int32_t base, std::int32_t trader_index, RowSource source, String item);

@@ -1,112 +1,75 @@
 // The hook after TradingBalanceInventory::UpdateInventory: records an Offer row with its base
 // value for every slot of a trade's balance section.
-#include <exception>
-
 #include "capture/slot_rows.hpp"
+#include "mod/hook_guard.hpp"
 #include "mod/tallyglass.hpp"
+#include "ui/widgets.hpp"
 
 namespace tallyglass {
 namespace {
-constexpr std::int32_t value_rows_per_call = 6;
-constexpr std::int32_t value_rows_per_load = 36;
-constexpr std::int32_t max_array_count = 256;
-constexpr std::int32_t max_array_capacity = 512;
-
-// The engine's dynamic array as UpdateInventory returns it.
-struct ArrayHeader {
-    const void* data;
-    std::int32_t count;
-    std::int32_t capacity;
+// One slot of the section as the hook saw it.
+struct CapturedSlot {
+    SlotFields fields;
+    std::int32_t base = -1;         // -1 when the position was out of range or no config came back
+    host::Object* config = nullptr; // the base config object, even when its value is negative
+    bool captured = false;          // a row was recorded
 };
 
-ArrayHeader read_array_header(const void* result) {
-    return {read_field<const void*>(result, 0), read_field<std::int32_t>(result, 8),
-            read_field<std::int32_t>(result, 12)};
-}
-
 bool plausible(const ArrayHeader& header) {
-    return static_cast<std::uint32_t>(header.count) <= max_array_count &&
-           header.capacity >= header.count && header.capacity <= max_array_capacity;
+    return static_cast<std::uint32_t>(header.count) <=
+               static_cast<std::uint32_t>(limits::max_balance_slots) &&
+           header.capacity >= header.count && header.capacity <= limits::max_balance_capacity;
 }
 
-void capture_balance_slots(Tallyglass& mod, host::Context& context) {
-    const bool sampled = is_sampled_call(++mod.value_hook_calls);
-    host::Object* balance = host::context_object(context);
-    const String context_name = safe_full_name(balance);
-    const TradeSide side = trade_side_from_name(context_name);
-    const bool debug = mod.config.DebugLogging;
-    if (debug && sampled) {
-        String line = STR("[Tallyglass] Value hook UpdateInventory #");
-        line += to_text(mod.value_hook_calls);
-        line += STR("; side=");
-        line += trade_side_name(side);
-        line += STR("; text_appended_total=");
-        line += to_text(mod.text_appended_total);
-        line += STR("; context=");
-        line += context_name;
-        line += STR(".\n");
-        log_line(line);
+void log_skip(const Tallyglass& mod, StringView reason) {
+    if (mod.config.DebugLogging) {
+        log_line(String(STR("[Tallyglass] Value hook skipped: ")) + String(reason) + STR(".\n"));
     }
-    if (side == TradeSide::Other) {
-        return;
-    }
-    ++mod.capture_generation;
-    const void* result = host::context_result(context);
-    if (!result) {
-        if (debug) {
-            log_line(STR("[Tallyglass] Value hook skipped: UpdateInventory return array pointer "
-                         "unavailable.\n"));
-        }
-        return;
-    }
+}
 
-    auto* inventory_base =
-        read_field<host::Object*>(balance, offsets::balance_inventory_base_trading);
-    if (!inventory_base) {
-        if (debug) {
-            String line =
-                STR("[Tallyglass] Value hook skipped: m_InventoryBaseTrading is null for side=");
-            line += trade_side_name(side);
-            line += STR(".\n");
-            log_line(line);
-        }
-        return;
+CapturedSlot capture_slot(Tallyglass& mod, TradeSide side, host::Object* slot,
+                          host::Object* inventory, host::Function* get_base_config) {
+    CapturedSlot out{read_slot_fields(slot)};
+    if (!position_in_range(out.fields.pos)) {
+        return out;
     }
-    host::Function* get_base_config =
-        host::find_function(inventory_base, STR("GetBaseConfigByPos"));
-    if (!get_base_config) {
-        if (debug) {
-            log_line(
-                STR("[Tallyglass] Value hook skipped: GetBaseConfigByPos function not found.\n"));
-        }
-        return;
+    out.config = base_config_at(inventory, get_base_config, out.fields.pos);
+    if (!out.config) {
+        return out;
     }
-    const ArrayHeader header = read_array_header(result);
-    if (!plausible(header)) {
-        if (debug) {
-            String line =
-                STR("[Tallyglass] Value hook skipped: implausible UpdateInventory return array "
-                    "count=");
-            line += to_text(header.count);
-            line += STR(", capacity=");
-            line += to_text(header.capacity);
-            line += STR(".\n");
-            log_line(line);
-        }
-        return;
+    out.base = read_field<std::int32_t>(out.config, offsets::config_base_value);
+    if (out.base >= 0) {
+        out.captured = true;
+        record_row(mod.rows, mod.capture_generation, slot, side, out.fields.pos, out.fields.current,
+                   out.fields.amount, out.base, out.fields.trader_index, RowSource::Offer,
+                   host::full_name(out.config));
     }
-    const bool probe = mod.config.ProbeValues;
-    if (probe && debug && sampled) {
-        String line = STR("[Tallyglass] Value hook return side=");
-        line += trade_side_name(side);
-        line += STR("; slots=");
-        line += to_text(header.count);
-        line += STR("; inventory_base=");
-        line += host::full_name(inventory_base);
-        line += STR(".\n");
-        log_line(line);
-    }
+    return out;
+}
 
+void log_value_row(Tallyglass& mod, TradeSide side, std::int32_t index, const CapturedSlot& slot,
+                   std::int32_t& rows_logged_this_call) {
+    if (rows_logged_this_call < limits::value_rows_per_call &&
+        mod.value_rows_logged < limits::value_rows_per_load) {
+        ++rows_logged_this_call;
+        ++mod.value_rows_logged;
+        const bool append_text =
+            mod.config.DisplayMode == ValueDisplayMode::ValueTextAppend && slot.captured;
+        LogLine line(STR("ValueDisplay row side="));
+        line.add(trade_side_name(side)).piece(STR("slot_index"), index);
+        add_slot_numbers(line, slot.fields, slot.base);
+        line.piece(STR("append_text"), flag_text(append_text))
+            .piece(STR("item"), slot.config ? host::full_name(slot.config) : String(STR("<null>")))
+            .send();
+    } else if (!mod.value_row_cap_logged && mod.value_rows_logged >= limits::value_rows_per_load) {
+        mod.value_row_cap_logged = true;
+        log_line(STR("[Tallyglass] ValueDisplay row cap reached; further rows are suppressed this "
+                     "session.\n"));
+    }
+}
+
+void capture_slots(Tallyglass& mod, TradeSide side, const ArrayHeader& header,
+                   host::Object* inventory, host::Function* get_base_config) {
     if (!header.data) {
         return; // every element counts as null
     }
@@ -117,64 +80,75 @@ void capture_balance_slots(Tallyglass& mod, host::Context& context) {
         if (!slot || slot_skipped(slot)) {
             continue;
         }
-        const SlotFields fields = read_slot_fields(slot);
-        std::int32_t base = -1;
-        host::Object* config = nullptr;
-        bool captured = false;
-        if (position_in_range(fields.pos)) {
-            config = base_config_at(inventory_base, get_base_config, fields.pos);
-            if (config) {
-                base = read_field<std::int32_t>(config, offsets::config_base_value);
-                if (base >= 0) {
-                    captured = true;
-                    record_row(mod.rows, mod.capture_generation, slot, side, fields.pos,
-                               fields.current, fields.amount, base, fields.trader_index,
-                               RowSource::Offer, host::full_name(config));
-                }
-            }
-        }
-        if (!probe) {
-            continue;
-        }
-        if (rows_logged_this_call < value_rows_per_call &&
-            mod.value_rows_logged < value_rows_per_load) {
-            ++rows_logged_this_call;
-            ++mod.value_rows_logged;
-            const bool append_text =
-                mod.config.DisplayMode == ValueDisplayMode::ValueTextAppend && captured;
-            String line = STR("[Tallyglass] ValueDisplay row side=");
-            line += trade_side_name(side);
-            line += STR("; slot_index=");
-            line += to_text(index);
-            append_slot_numbers(line, fields, base);
-            line += STR("; append_text=");
-            line += flag_text(append_text);
-            line += STR("; item=");
-            if (config) {
-                line += host::full_name(config);
-            } else {
-                line += STR("<null>");
-            }
-            line += STR(".\n");
-            log_line(line);
-        } else if (!mod.value_row_cap_logged && mod.value_rows_logged >= value_rows_per_load) {
-            mod.value_row_cap_logged = true;
-            log_line(STR("[Tallyglass] ValueDisplay row cap reached; further rows are suppressed "
-                         "this session.\n"));
+        const CapturedSlot captured = capture_slot(mod, side, slot, inventory, get_base_config);
+        if (mod.config.ProbeValues) {
+            log_value_row(mod, side, index, captured, rows_logged_this_call);
         }
     }
 }
+
+// After the section is known to be on a side: the inventory, the getter and the array, each
+// checked before any slot is read.
+void capture_section(Tallyglass& mod, host::Object* section, const void* result, TradeSide side,
+                     bool sampled) {
+    auto* inventory = read_field<host::Object*>(section, offsets::balance_inventory_base_trading);
+    if (!inventory) {
+        if (mod.config.DebugLogging) {
+            LogLine(STR("Value hook skipped: m_InventoryBaseTrading is null for side="))
+                .add(trade_side_name(side))
+                .send();
+        }
+        return;
+    }
+    host::Function* get_base_config = host::find_function(inventory, STR("GetBaseConfigByPos"));
+    if (!get_base_config) {
+        return log_skip(mod, STR("GetBaseConfigByPos function not found"));
+    }
+    const ArrayHeader header = read_array_header(result);
+    if (!plausible(header)) {
+        if (mod.config.DebugLogging) {
+            LogLine(STR("Value hook skipped: implausible UpdateInventory return array count="))
+                .add(header.count)
+                .add(STR(", capacity="))
+                .add(header.capacity)
+                .send();
+        }
+        return;
+    }
+    if (mod.config.ProbeValues && mod.config.DebugLogging && sampled) {
+        LogLine(STR("Value hook return side="))
+            .add(trade_side_name(side))
+            .piece(STR("slots"), header.count)
+            .piece(STR("inventory_base"), host::full_name(inventory))
+            .send();
+    }
+    capture_slots(mod, side, header, inventory, get_base_config);
+}
+
+void capture_balance_section(Tallyglass& mod, host::Context& context) {
+    const CaptureCall call = begin_capture_call(mod.value_hook_calls, context);
+    if (mod.config.DebugLogging && call.sampled) {
+        summary_line(STR("Value hook UpdateInventory"), mod.value_hook_calls, call.side)
+            .piece(STR("text_appended_total"), mod.text_appended_total)
+            .piece(STR("context"), call.name)
+            .send();
+    }
+    if (call.side == TradeSide::Other) {
+        return;
+    }
+    count_up(mod.capture_generation);
+    const void* result = host::context_result(context);
+    if (!result) {
+        return log_skip(mod, STR("UpdateInventory return array pointer unavailable"));
+    }
+    capture_section(mod, call.object, result, call.side, call.sampled);
+}
 } // namespace
 
-// Everything is guarded, not only the steps that touch game objects: a failing log output in the
-// early steps must not reach the game either.
 void Tallyglass::handle_update_inventory(host::Context& context) {
-    try {
-        capture_balance_slots(*this, context);
-    } catch (const std::exception& error) {
-        log_failure(STR("[Tallyglass] Value hook failed: "), &error);
-    } catch (...) {
-        log_failure(STR("[Tallyglass] Value hook failed: "), nullptr);
-    }
+    // The whole body is guarded, not only the steps that touch game objects: a failing log output
+    // in the early steps must not reach the game either.
+    run_guarded(STR("[Tallyglass] Value hook failed: "),
+                [&] { capture_balance_section(*this, context); });
 }
 } // namespace tallyglass

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "mod/tallyglass.hpp"
+#include "config/paths.hpp"
+#include "config/settings.hpp"
+#include "host/log.hpp"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -65,28 +67,26 @@ String config_directory() {
     return path.empty() ? String() : parent_directory(path);
 }
 
+std::string read_settings_text(std::FILE* file) {
+    std::string text;
+    char chunk[4096];
+    while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, file)) {
+        text.append(chunk, got);
+    }
+    if (std::ferror(file)) {
+        // A read failure ends the file at the last whole line; what was read until then stands.
+        const auto last_line_feed = text.rfind('\n');
+        text.resize(last_line_feed == std::string::npos ? 0 : last_line_feed + 1);
+    }
+    return text;
+}
+
 bool read_config_file(const String& path, Config& config) {
     std::unique_ptr<std::FILE, FileCloser> file(open_for_reading(path));
     if (!file) {
         return false;
     }
-    std::string line;
-    for (;;) {
-        int c = std::fgetc(file.get());
-        if (c == EOF) {
-            // A read failure ends the file here; what was read so far stands.
-            if (!line.empty() && !std::ferror(file.get())) {
-                apply_config_line(line, config);
-            }
-            break;
-        }
-        if (c == '\n') {
-            apply_config_line(line, config);
-            line.clear();
-        } else {
-            line.push_back(static_cast<char>(c));
-        }
-    }
+    apply_config_text(read_settings_text(file.get()), config);
     return true;
 }
 
@@ -94,12 +94,12 @@ Config load_config() {
     Config config;
     String directory = config_directory();
     if (directory.empty()) {
-        log_line_quietly(STR("[Tallyglass] Config path unavailable; using defaults.\n"));
+        quietly([] { log_line(STR("[Tallyglass] Config path unavailable; using defaults.\n")); });
         return config;
     }
     String path = join_path(parent_directory(directory), STR("Tallyglass.ini"));
     if (!read_config_file(path, config)) {
-        log_line_quietly(STR("[Tallyglass] Config not found; using defaults.\n"));
+        quietly([] { log_line(STR("[Tallyglass] Config not found; using defaults.\n")); });
         return Config{};
     }
     return config;

@@ -6,17 +6,13 @@
 #include <memory>
 #include <new>
 
+#include "game/layout.hpp"
+#include "game/limits.hpp"
+#include "host/log.hpp"
 #include "mod/tallyglass.hpp"
 
 namespace tallyglass {
 namespace {
-constexpr std::int32_t min_text_size = 1;
-constexpr std::int32_t max_text_size = 256;
-
-// SetColorAndOpacity's parameter block: the colour, then the rule "use this colour" (0).
-constexpr std::size_t slate_color_size = 20;
-constexpr std::size_t slate_color_rule = 16;
-
 static_assert(host::text_type_align() <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
               "the SetText buffer comes from plain new[]");
 
@@ -25,12 +21,6 @@ struct ConstructedText {
     void* where;
     ~ConstructedText() { host::destroy_text(where); }
 };
-
-void saturating_increment(std::int32_t& counter) {
-    if (counter < std::numeric_limits<std::int32_t>::max()) {
-        ++counter;
-    }
-}
 } // namespace
 
 bool Tallyglass::read_text_property(host::Object* object, std::size_t offset, String& out) const {
@@ -47,9 +37,8 @@ bool Tallyglass::read_text_property(host::Object* object, std::size_t offset, St
 
 bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, const String& text) {
     std::int32_t size = host::text_static_size();
-    if (size < min_text_size || size > max_text_size) {
-        log_line(STR("[Tallyglass] TextAppend skipped: implausible FText size ") + to_text(size) +
-                 STR(".\n"));
+    if (size < limits::min_text_size || size > limits::max_text_size) {
+        LogLine(STR("TextAppend skipped: implausible FText size ")).add(size).send();
         return false;
     }
     // The reported size can be smaller than the text type the host builds in place.
@@ -63,29 +52,21 @@ bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, c
 
 void Tallyglass::call_set_color_and_opacity(host::Object* object, host::Function* function,
                                             const LinearColor& color) {
-    std::byte params[slate_color_size]{};
-    const float channels[4] = {color.R, color.G, color.B, color.A};
-    std::memcpy(params, channels, sizeof(channels));
-    params[slate_color_rule] = std::byte{0};
-    host::process_event(object, function, params);
+    SlateColorParams params{{color.R, color.G, color.B, color.A}, 0, {}};
+    host::process_event(object, function, &params);
 }
 
 void Tallyglass::log_text_append_skip(StringView reason, const String& context) {
-    std::int32_t n = text_append_skips;
-    saturating_increment(text_append_skips);
-    // Every sampled number is at most 100, which also keeps n + 1 from overflowing.
-    if (!config.DebugLogging || n >= 100 || !is_sampled_call(n + 1)) {
+    const std::int32_t n = count_up(text_append_skips);
+    if (!config.DebugLogging || !is_sampled_call(n)) {
         return;
     }
-    String line = STR("[Tallyglass] TextAppend skipped #");
-    line += to_text(n + 1);
-    line += STR(": ");
-    line += reason;
-    line += STR("; applied_total=");
-    line += to_text(text_appended_total);
-    line += STR("; context=");
-    line += context;
-    line += STR(".\n");
-    log_line(line);
+    LogLine(STR("TextAppend skipped #"))
+        .add(n)
+        .add(STR(": "))
+        .add(reason)
+        .piece(STR("applied_total"), text_appended_total)
+        .piece(STR("context"), context)
+        .send();
 }
 } // namespace tallyglass

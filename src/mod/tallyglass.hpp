@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
+#include <limits>
 #include <vector>
 
 #include <Mod/CppUserModBase.hpp>
@@ -15,6 +15,11 @@
 
 namespace tallyglass {
 inline constexpr const Char* mod_version = STR("0.4.0-rc1");
+
+// The list index of a row not read in a pass over a list: an entry GetItemAt handed out, and a
+// slot the TextBlock hook reads on demand.
+inline constexpr std::int32_t fetched_list_index = -1;
+inline constexpr std::int32_t on_demand_list_index = -2;
 
 class Tallyglass final : public RC::CppUserModBase {
 public:
@@ -73,20 +78,12 @@ private:
     void unregister_hook(HookState& state);
 };
 
-// Never throws: a null object is "<null>", a failing host "<GetFullName failed>".
-String safe_full_name(host::Object* object);
-
-// Writes one complete log line; `line` already begins with "[Tallyglass] " and ends with "\n".
-void log_line(StringView line);
-// For lines written where no hook guard stands between the mod and the host: a log that fails
-// there must not take the game down, nor stop the work the line reports on.
-void log_line_quietly(StringView line);
-
-// A hook's failure line: the prefix, then a standard exception's message (or "unknown
-// exception." for `error` null) and a line break. The log may be what failed, so this never
-// throws.
-void log_failure(StringView prefix, const std::exception* error) noexcept;
-
-// Per-call summary lines are sampled at these call numbers only.
-bool is_sampled_call(std::int32_t call_number);
+// Counters stop at the top of their range: they gate sampled lines and age rows, and a signed
+// overflow would be undefined. Gives the new count.
+inline std::int32_t count_up(std::int32_t& counter) {
+    if (counter < std::numeric_limits<std::int32_t>::max()) {
+        ++counter;
+    }
+    return counter;
+}
 } // namespace tallyglass

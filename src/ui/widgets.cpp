@@ -1,12 +1,12 @@
 // Recognising parts of the trading screen from any widget inside it, by full names alone.
-#include "capture/slot_layout.hpp"
+#include "ui/widgets.hpp"
+
+#include "game/layout.hpp"
+#include "game/limits.hpp"
 #include "mod/tallyglass.hpp"
 
 namespace tallyglass {
 namespace {
-// The argument and up to seven of its outers.
-constexpr int max_objects_examined = 8;
-
 host::Object* read_object(host::Object* object, std::size_t offset) {
     return read_field<host::Object*>(object, offset);
 }
@@ -16,9 +16,20 @@ bool starts_with(StringView text, StringView prefix) {
 }
 } // namespace
 
+String safe_full_name(host::Object* object) {
+    if (!object) {
+        return STR("<null>");
+    }
+    try {
+        return host::full_name(object);
+    } catch (...) {
+        return STR("<GetFullName failed>");
+    }
+}
+
 host::Object* Tallyglass::find_slot_widget(host::Object* object) const {
     try {
-        for (int step = 0; object && step < max_objects_examined; ++step) {
+        for (int step = 0; object && step < limits::max_objects_examined; ++step) {
             // Class name and the blank after it: the object's class is exactly the slot class.
             if (starts_with(host::full_name(object), STR("W_Inventory_Slot_C "))) {
                 return object;
@@ -47,7 +58,7 @@ host::Object* Tallyglass::slot_data_of(host::Object* slot_widget) const {
 
 host::Object* Tallyglass::find_trading_owner(host::Object* object) const {
     // Host exceptions are left to the calling hook's guard, which reports them.
-    for (int step = 0; object && step < max_objects_examined; ++step) {
+    for (int step = 0; object && step < limits::max_objects_examined; ++step) {
         String name = host::full_name(object);
         if (contains_text(name, STR("W_Inventory_Main_C")) &&
             contains_text(name, STR("W_TradingInventory"))) {

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "config/settings.hpp"
 #include "display/value_text.hpp"
 
 namespace sim {

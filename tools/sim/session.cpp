@@ -6,6 +6,7 @@
 #include <simhost/loader.hpp>
 #include <simhost/trading.hpp>
 
+#include "config/settings.hpp"
 #include "host/text.hpp"
 
 namespace sim {

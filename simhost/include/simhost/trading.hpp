@@ -62,6 +62,16 @@ struct Screen {
     void update_balances();
     void fill_lists();
     void set_texts();
+
+private:
+    // A panel's inventory base (answering GetBaseConfigByPos) and whose widget tree holds its
+    // slot widgets.
+    struct PanelParts {
+        UObject* base;
+        UObject* holder;
+    };
+    PanelParts parts(Panel panel);
+    UObject* slot_tree(Panel panel, UObject* holder);
 };
 
 // Installs the game (after reset()) and builds an empty trading screen.

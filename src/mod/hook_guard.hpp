@@ -1,0 +1,32 @@
+// One shape for every hook body: it runs under a guard that lets nothing out into the host and
+// writes the hook's failure line, and a re-entry flag it raises is lowered on every exit.
+#pragma once
+
+#include <exception>
+
+#include "host/log.hpp"
+
+namespace tallyglass {
+// A standard exception becomes `failure_prefix` and its message, anything else `failure_prefix`
+// and "unknown exception."; the call ends there.
+template <class Body> void run_guarded(StringView failure_prefix, Body&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
+        log_failure(failure_prefix, std::current_exception());
+    }
+}
+
+// Raises a flag for one scope, so that a hook fired again from inside its own engine call returns
+// at once; lowered whichever way the scope ends, before any failure line is written.
+class ReentryFlag {
+public:
+    explicit ReentryFlag(bool& flag) : raised(flag) { raised = true; }
+    ~ReentryFlag() { raised = false; }
+    ReentryFlag(const ReentryFlag&) = delete;
+    ReentryFlag& operator=(const ReentryFlag&) = delete;
+
+private:
+    bool& raised;
+};
+} // namespace tallyglass
