@@ -3,9 +3,8 @@
 // odd game states and host faults. Nothing may escape into the game, nothing may crash and no
 // text value may outlive the session.
 //
-// The hooks are registered by the mod itself and reached through the engine, but with the
-// mod's last-resort catch around each hook body left out, so that whatever a body lets out is
-// seen by the game call that ran it.
+// The hooks are registered by the mod itself and reached through the engine, but strict: whatever
+// a hook body lets out is seen by the game call that ran it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 
 #include "config/settings.hpp"
 #include "mod/tallyglass.hpp"
+#include "strict_hooks.hpp"
 
 namespace {
 using namespace tallyglass;
@@ -32,23 +32,6 @@ using simhost::trading::Screen;
     std::fprintf(stderr, "fuzz_session: %s%s\n", what, detail);
     std::abort();
 }
-
-template <void (Tallyglass::*Body)(host::Context&)> void strict(host::Context& context, void* mod) {
-    (static_cast<Tallyglass*>(mod)->*Body)(context);
-}
-
-struct HookBody {
-    const Char* path;
-    void (*callback)(host::Context&, void*);
-};
-const HookBody hook_bodies[] = {
-    {STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
-     strict<&Tallyglass::handle_update_inventory>},
-    {STR("/Script/G1R.DiscreteItemViewWidget:SetListItemsBP"),
-     strict<&Tallyglass::handle_set_list_items>},
-    {STR("/Script/G1R.DiscreteItemViewWidget:GetItemAt"), strict<&Tallyglass::handle_get_item_at>},
-    {STR("/Script/UMG.TextBlock:SetText"), strict<&Tallyglass::on_text_block_set_text>},
-};
 
 constexpr Panel panels[] = {Panel::Trader, Panel::Player, Panel::OfferBuy, Panel::OfferSell};
 
@@ -414,9 +397,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mod->text_rows_logged = counters[2];
         mod->text_append_skips = counters[3];
         mod->on_unreal_init();
-        for (const auto& body : hook_bodies) {
-            simhost::replace_post_callback(body.path, body.callback);
-        }
+        testing_support::make_hooks_strict();
 
         play(in, screen, *mod);
 

@@ -19,6 +19,7 @@
 #include <simhost/trading.hpp>
 
 #include "mod/tallyglass.hpp"
+#include "strict_hooks.hpp"
 #include "support.hpp"
 
 namespace {
@@ -32,29 +33,8 @@ using simhost::trading::Panel;
 using testing_support::log_lines;
 using testing_support::utf8;
 
-// The hook bodies as the host reaches them through the mod's dispatch, minus the dispatch's
-// last-resort catch: whatever a body lets out reaches the engine, which counts it.
-template <void (Tallyglass::*Body)(host::Context&)> void strict(host::Context& context, void* mod) {
-    (static_cast<Tallyglass*>(mod)->*Body)(context);
-}
-
-struct HookInfo {
-    const Char* path;
-    void (*callback)(host::Context&, void*);
-    const char* name;
-    const char* failure; // the failure line's prefix
-};
-const HookInfo hooks[] = {
-    {STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
-     strict<&Tallyglass::handle_update_inventory>, "value hook",
-     "[Tallyglass] Value hook failed: "},
-    {STR("/Script/G1R.DiscreteItemViewWidget:SetListItemsBP"),
-     strict<&Tallyglass::handle_set_list_items>, "list hook", "[Tallyglass] List hook failed: "},
-    {STR("/Script/G1R.DiscreteItemViewWidget:GetItemAt"), strict<&Tallyglass::handle_get_item_at>,
-     "GetItemAt hook", "[Tallyglass] GetItemAt hook failed: "},
-    {STR("/Script/UMG.TextBlock:SetText"), strict<&Tallyglass::on_text_block_set_text>,
-     "TextBlock hook", "[Tallyglass] TextBlock value append failed: "},
-};
+using HookInfo = testing_support::StrictHook;
+const auto& hooks = testing_support::strict_hooks;
 const HookInfo& text_hook = hooks[3];
 const std::string register_failed = "[Tallyglass] Failed to register hook for ";
 const std::string unregister_failed = "[Tallyglass] Hook unregister failed for ";
@@ -186,9 +166,7 @@ Outcome play(std::optional<Injection> fault = std::nullopt) {
     mod->list_rows_logged = 45;
     mod->text_rows_logged = 35;
     mod->on_unreal_init();
-    for (const auto& hook : hooks) {
-        simhost::replace_post_callback(hook.path, hook.callback);
-    }
+    testing_support::make_hooks_strict();
     if (record) { // which TextBlock runs skip their text anyway, to judge an unreadable text by
         simhost::replace_post_callback(text_hook.path,
                                        [&out, m = mod.get()](host::Context& context, void* data) {

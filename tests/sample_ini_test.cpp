@@ -92,6 +92,6 @@ TEST(SampleIni, DocumentsEverySettingWithItsAliasesAndWords) {
         words.clear();
     }
     EXPECT_TRUE(aliases.empty() && words.empty()) << "aliases or words after the last setting";
-    EXPECT_EQ(documented.size(), settings.size()) << "every setting has its line in the sample";
+    EXPECT_EQ(documented.size(), all_settings.size()) << "every setting has its line in the sample";
 }
 } // namespace

@@ -64,7 +64,7 @@ bool apply_value(const Setting& setting, std::string_view value, Config& config)
 }
 } // namespace
 
-const std::array<Setting, 14> settings{{
+const std::array<Setting, 14> all_settings{{
     {"Enabled", &Config::Enabled, {"enabled"}, Always},
     {"ProbeValues", &Config::ProbeValues, {"probevalues"}, WithDiagnostics},
     {"DebugLogging", &Config::DebugLogging, {"debuglogging", "debug"}, WithDiagnostics},
@@ -98,7 +98,7 @@ const std::array<Setting, 14> settings{{
 }};
 
 const Setting* find_setting_by_key(std::string_view key) {
-    for (const auto& setting : settings) {
+    for (const auto& setting : all_settings) {
         for (std::string_view spelling : setting.keys) {
             if (!spelling.empty() && same_key(key, spelling)) {
                 return &setting;
@@ -109,7 +109,7 @@ const Setting* find_setting_by_key(std::string_view key) {
 }
 
 const Setting* find_setting(std::string_view name) {
-    for (const auto& setting : settings) {
+    for (const auto& setting : all_settings) {
         if (setting.name == name) {
             return &setting;
         }
@@ -168,7 +168,7 @@ const Char* heatmap_mode_name(HeatmapColorMode mode) {
 String config_summary(const Config& config) {
     std::string out;
     auto show = [&](StartupShow which) {
-        for (const auto& setting : settings) {
+        for (const auto& setting : all_settings) {
             if (setting.startup == which) {
                 out += out.empty() ? "" : ", ";
                 out += std::string(setting.name) + "=" + setting_text(config, setting);

@@ -30,7 +30,7 @@ struct Setting {
 };
 
 // In the order of Config's fields.
-extern const std::array<Setting, 14> settings;
+extern const std::array<Setting, 14> all_settings;
 
 // By a key as written in the file (case does not matter for A to Z), or by the field's name.
 const Setting* find_setting_by_key(std::string_view key);
