@@ -1,8 +1,7 @@
 #include <algorithm>
-#include <deque>
 #include <stdexcept>
 
-#include "internal.hpp"
+#include "world.hpp"
 #include <DynamicOutput/Output.hpp>
 #include <Unreal/UObjectGlobals.hpp>
 
@@ -11,73 +10,14 @@ namespace {
 using RC::Unreal::ObjectAccess;
 using RC::Unreal::UnrealScriptFunctionCallable;
 
-struct ObjectRecord {
-    std::unique_ptr<std::byte[]> storage;
-    String name;
-};
-
-struct Hook {
-    String path;
-    UFunction* function{};
-    std::pair<int, int> ids;
-    UnrealScriptFunctionCallable pre;
-    UnrealScriptFunctionCallable post;
-    void* custom_data{};
-};
-
-struct ArmedFault {
-    Fault fault;
-    std::uint64_t seen{};
-};
-
-struct RunningCallback {
-    String path;
-    std::uint64_t run;
-};
-
-struct World {
-    std::deque<std::unique_ptr<UClass>> classes;
-    std::vector<ObjectRecord> objects;
-    std::vector<Hook> hooks;
-    std::map<String, std::pair<int, int>> register_results;
-    std::vector<String> unregistered;
-    int next_hook_id{1};
-    std::vector<String> log;
-    std::optional<std::int32_t> text_size;
-    std::vector<ArmedFault> faults;
-    std::map<UObject*, FaultKind> name_faults;
-    std::vector<Op> trace;
-    std::uint64_t counts[10]{};
-    std::uint64_t faults_thrown{};
-    std::uint64_t escapes{};
-    std::uint64_t callback_runs{};
-    std::vector<RunningCallback> running;
-    bool recording{};
-    std::vector<CallRecord> records;
-
-    ~World() { clear_objects(); }
-    void clear_objects() {
-        // Destroy in reverse creation order so outers outlive what they hold.
-        for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-            auto* object = reinterpret_cast<UObject*>(it->storage.get());
-            for (UClass* c = ObjectAccess::cls(object); c; c = c->super) {
-                if (c->destruct) {
-                    c->destruct(object);
-                    break;
-                }
-            }
-        }
-        objects.clear();
-    }
-};
-
-World& world() {
-    static World instance;
-    return instance;
-}
+using detail::Hook;
+using detail::ObjectRecord;
+using detail::RunningCallback;
+using detail::World;
+using detail::world;
 
 [[noreturn]] void throw_fault(FaultKind kind, Op op) {
-    ++world().faults_thrown;
+    ++world().calls.faults_thrown;
     if (kind == FaultKind::Standard) {
         throw std::runtime_error(std::string("simulated host fault in ") + op_name(op));
     }
@@ -93,7 +33,7 @@ std::string narrow(StringView text) {
 }
 
 ObjectRecord& record(UObject* object) {
-    return world().objects.at(static_cast<std::size_t>(ObjectAccess::index(object)));
+    return world().objects.records.at(static_cast<std::size_t>(ObjectAccess::index(object)));
 }
 
 UFunction* find_in_chain(UClass* cls, StringView name) {
@@ -130,16 +70,30 @@ UFunction* function_at_path(StringView path) {
 } // namespace
 
 namespace detail {
+void ObjectStore::clear() {
+    // Destroy in reverse creation order so outers outlive what they hold.
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        auto* object = reinterpret_cast<UObject*>(it->storage.get());
+        for (UClass* c = ObjectAccess::cls(object); c; c = c->super) {
+            if (c->destruct) {
+                c->destruct(object);
+                break;
+            }
+        }
+    }
+    records.clear();
+}
+
 void host_call(Op op, UObject* subject, StringView detail) {
     auto& w = world();
-    w.trace.push_back(op);
-    ++w.counts[static_cast<int>(op)];
-    if (w.recording) {
-        const RunningCallback* inner = w.running.empty() ? nullptr : &w.running.back();
-        w.records.push_back(
+    w.calls.trace.push_back(op);
+    ++w.calls.counts[static_cast<int>(op)];
+    if (w.calls.recording) {
+        const RunningCallback* inner = w.hooks.running.empty() ? nullptr : &w.hooks.running.back();
+        w.calls.records.push_back(
             {op, subject, String(detail), inner ? inner->path : String(), inner ? inner->run : 0});
     }
-    for (auto& armed : w.faults) {
+    for (auto& armed : w.calls.faults) {
         if (armed.fault.op && *armed.fault.op != op) {
             continue;
         }
@@ -149,7 +103,7 @@ void host_call(Op op, UObject* subject, StringView detail) {
         }
     }
     if (op == Op::GetFullName && subject) {
-        if (auto it = w.name_faults.find(subject); it != w.name_faults.end()) {
+        if (auto it = w.calls.name_faults.find(subject); it != w.calls.name_faults.end()) {
             throw_fault(it->second, op);
         }
     }
@@ -177,11 +131,11 @@ void run(UObject* object, UFunction* function, void* params) {
     RC::Unreal::UnrealScriptFunctionCallableContext context{object, frame, result};
     // Callbacks may register or remove hooks: walk a snapshot and re-check each one.
     auto live = [&](int pre_id) {
-        return std::any_of(w.hooks.begin(), w.hooks.end(),
+        return std::any_of(w.hooks.hooks.begin(), w.hooks.hooks.end(),
                            [&](const Hook& h) { return h.ids.first == pre_id; });
     };
     std::vector<Hook> snapshot;
-    for (auto& h : w.hooks) {
+    for (auto& h : w.hooks.hooks) {
         if (h.function == function) {
             snapshot.push_back(h);
         }
@@ -191,16 +145,16 @@ void run(UObject* object, UFunction* function, void* params) {
         struct Running {
             World& w;
             Running(World& world_, const String& path) : w(world_) {
-                w.running.push_back({path, ++w.callback_runs});
+                w.hooks.running.push_back({path, ++w.hooks.callback_runs});
             }
-            ~Running() { w.running.pop_back(); }
+            ~Running() { w.hooks.running.pop_back(); }
             Running(const Running&) = delete;
             Running& operator=(const Running&) = delete;
         } running(w, h.path);
         try {
             callback(context, h.custom_data);
         } catch (...) {
-            ++w.escapes;
+            ++w.hooks.escapes;
             throw;
         }
     };
@@ -244,30 +198,6 @@ const char* op_name(Op op) {
         return "Output::send";
     }
     return "?";
-}
-
-void reset() {
-    auto& w = world();
-    w.clear_objects();
-    w.hooks.clear();
-    w.classes.clear();
-    w.register_results.clear();
-    w.unregistered.clear();
-    w.next_hook_id = 1;
-    w.log.clear();
-    w.text_size.reset();
-    w.faults.clear();
-    w.name_faults.clear();
-    w.trace.clear();
-    std::fill(std::begin(w.counts), std::end(w.counts), 0);
-    w.faults_thrown = 0;
-    w.escapes = 0;
-    w.callback_runs = 0;
-    w.running.clear();
-    w.recording = false;
-    w.records.clear();
-    auto* package = define_class(STR("/Script/CoreUObject"), STR("Package"));
-    (void)package;
 }
 
 UClass* define_class(StringView package, StringView name, UClass* super) {
@@ -325,8 +255,8 @@ UObject* new_object(UClass* cls, StringView name, UObject* outer) {
     auto& w = world();
     ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), String(name)};
     UObject* object = ObjectAccess::construct(rec.storage.get());
-    ObjectAccess::init(object, static_cast<int>(w.objects.size()), cls, outer);
-    w.objects.push_back(std::move(rec));
+    ObjectAccess::init(object, static_cast<int>(w.objects.records.size()), cls, outer);
+    w.objects.records.push_back(std::move(rec));
     for (UClass* c = cls; c; c = c->super) {
         if (c->construct) {
             c->construct(object);
@@ -375,23 +305,23 @@ void clear_log() {
 }
 
 void set_register_result(StringView path, std::pair<int, int> ids) {
-    world().register_results[String(path)] = ids;
+    world().hooks.register_results[String(path)] = ids;
 }
 std::size_t registered_hook_count() {
-    return world().hooks.size();
+    return world().hooks.hooks.size();
 }
 std::vector<String> registered_paths() {
     std::vector<String> out;
-    for (auto& h : world().hooks) {
+    for (auto& h : world().hooks.hooks) {
         out.push_back(h.path);
     }
     return out;
 }
 const std::vector<String>& unregistered_paths() {
-    return world().unregistered;
+    return world().hooks.unregistered;
 }
 bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCallable post) {
-    for (auto& h : world().hooks) {
+    for (auto& h : world().hooks.hooks) {
         if (h.path == path) {
             h.post = std::move(post);
             return true;
@@ -400,7 +330,7 @@ bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCall
     return false;
 }
 std::uint64_t callback_escapes() {
-    return world().escapes;
+    return world().hooks.escapes;
 }
 
 void set_text_static_size(std::optional<std::int32_t> size) {
@@ -411,32 +341,32 @@ std::optional<std::int32_t> text_static_size_override() {
 }
 
 void arm_fault(Fault fault) {
-    world().faults.push_back({fault, 0});
+    world().calls.faults.push_back({fault, 0});
 }
 void disarm_faults() {
-    world().faults.clear();
-    world().name_faults.clear();
+    world().calls.faults.clear();
+    world().calls.name_faults.clear();
 }
 void fail_full_name_of(UObject* object, FaultKind kind) {
-    world().name_faults[object] = kind;
+    world().calls.name_faults[object] = kind;
 }
 std::uint64_t host_calls() {
-    return world().trace.size();
+    return world().calls.trace.size();
 }
 std::uint64_t host_calls(Op op) {
-    return world().counts[static_cast<int>(op)];
+    return world().calls.counts[static_cast<int>(op)];
 }
 const std::vector<Op>& call_trace() {
-    return world().trace;
+    return world().calls.trace;
 }
 std::uint64_t faults_thrown() {
-    return world().faults_thrown;
+    return world().calls.faults_thrown;
 }
 void record_calls(bool on) {
-    world().recording = on;
+    world().calls.recording = on;
 }
 const std::vector<CallRecord>& call_records() {
-    return world().records;
+    return world().calls.records;
 }
 } // namespace simhost
 
@@ -444,7 +374,7 @@ const std::vector<CallRecord>& call_records() {
 namespace RC {
 void Output::send(StringViewType line) {
     simhost::detail::host_call(simhost::Op::OutputSend, nullptr, line);
-    simhost::world().log.emplace_back(line);
+    simhost::detail::world().log.emplace_back(line);
 }
 } // namespace RC
 
@@ -484,38 +414,38 @@ auto UObjectGlobals::RegisterHook(StringViewType function_path,
                                   const UnrealScriptFunctionCallable& post_callback,
                                   void* custom_data) -> std::pair<int, int> {
     host_call(Op::RegisterHook, nullptr, function_path);
-    auto& w = simhost::world();
+    auto& w = simhost::detail::world();
     UFunction* function = simhost::function_at_path(function_path);
     if (!function) {
         throw std::runtime_error("RegisterHook: no script function at " +
                                  simhost::narrow(function_path));
     }
     std::pair<int, int> ids;
-    if (auto it = w.register_results.find(StringType(function_path));
-        it != w.register_results.end()) {
+    if (auto it = w.hooks.register_results.find(StringType(function_path));
+        it != w.hooks.register_results.end()) {
         ids = it->second;
     } else {
-        ids.first = w.next_hook_id++;
-        ids.second = w.next_hook_id++;
+        ids.first = w.hooks.next_hook_id++;
+        ids.second = w.hooks.next_hook_id++;
     }
     if (ids != std::pair<int, int>{0, 0}) {
-        w.hooks.push_back(simhost::Hook{StringType(function_path), function, ids, pre_callback,
-                                        post_callback, custom_data});
+        w.hooks.hooks.push_back(simhost::detail::Hook{StringType(function_path), function, ids,
+                                                      pre_callback, post_callback, custom_data});
     }
     return ids;
 }
 
 auto UObjectGlobals::UnregisterHook(StringViewType function_path, std::pair<int, int> ids) -> bool {
-    auto& w = simhost::world();
-    w.unregistered.emplace_back(function_path);
+    auto& w = simhost::detail::world();
+    w.hooks.unregistered.emplace_back(function_path);
     host_call(Op::UnregisterHook, nullptr, function_path);
-    auto it = std::find_if(w.hooks.begin(), w.hooks.end(), [&](const simhost::Hook& h) {
-        return h.path == function_path && h.ids == ids;
-    });
-    if (it == w.hooks.end()) {
+    auto it = std::find_if(
+        w.hooks.hooks.begin(), w.hooks.hooks.end(),
+        [&](const simhost::detail::Hook& h) { return h.path == function_path && h.ids == ids; });
+    if (it == w.hooks.hooks.end()) {
         return false;
     }
-    w.hooks.erase(it);
+    w.hooks.hooks.erase(it);
     return true;
 }
 } // namespace RC::Unreal

@@ -1,0 +1,20 @@
+// The one simulated world, and reset() that returns it to its start.
+#include "world.hpp"
+
+namespace simhost {
+detail::World& detail::world() {
+    static World instance;
+    return instance;
+}
+
+void reset() {
+    auto& w = detail::world();
+    w.objects.clear();
+    w.hooks = {};
+    w.classes.clear();
+    w.log.clear();
+    w.text_size.reset();
+    w.calls = {};
+    define_class(STR("/Script/CoreUObject"), STR("Package"));
+}
+} // namespace simhost
