@@ -238,13 +238,6 @@ void call(UObject* object, StringView function_name, void* params) {
     detail::run(object, function, params);
 }
 
-const std::vector<String>& log() {
-    return world().log;
-}
-void clear_log() {
-    world().log.clear();
-}
-
 void set_register_result(StringView path, std::pair<int, int> ids) {
     world().hooks.register_results[String(path)] = ids;
 }
@@ -274,22 +267,7 @@ std::uint64_t callback_escapes() {
     return world().hooks.escapes;
 }
 
-void set_text_static_size(std::optional<std::int32_t> size) {
-    world().text_size = size;
-}
-std::optional<std::int32_t> text_static_size_override() {
-    return world().text_size;
-}
-
 } // namespace simhost
-
-// The host's own API, as the mod sees it.
-namespace RC {
-void Output::send(StringViewType line) {
-    simhost::detail::host_call(simhost::Op::OutputSend, nullptr, line);
-    simhost::detail::world().log.emplace_back(line);
-}
-} // namespace RC
 
 namespace RC::Unreal {
 using simhost::Op;

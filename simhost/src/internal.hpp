@@ -53,7 +53,3 @@ void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
 String path_of(UObject* object);
 void run(UObject* object, UFunction* function, void* params);
 } // namespace simhost::detail
-
-namespace simhost {
-std::optional<std::int32_t> text_static_size_override();
-} // namespace simhost
