@@ -11,7 +11,6 @@ using RC::Unreal::ObjectAccess;
 using RC::Unreal::UnrealScriptFunctionCallable;
 
 using detail::Hook;
-using detail::ObjectRecord;
 using detail::RunningCallback;
 using detail::World;
 using detail::world;
@@ -22,10 +21,6 @@ std::string narrow(StringView text) {
         out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
     }
     return out;
-}
-
-ObjectRecord& record(UObject* object) {
-    return world().objects.records.at(static_cast<std::size_t>(ObjectAccess::index(object)));
 }
 
 UFunction* find_in_chain(UClass* cls, StringView name) {
@@ -62,33 +57,6 @@ UFunction* function_at_path(StringView path) {
 } // namespace
 
 namespace detail {
-void ObjectStore::clear() {
-    // Destroy in reverse creation order so outers outlive what they hold.
-    for (auto it = records.rbegin(); it != records.rend(); ++it) {
-        auto* object = reinterpret_cast<UObject*>(it->storage.get());
-        for (UClass* c = ObjectAccess::cls(object); c; c = c->super) {
-            if (c->destruct) {
-                c->destruct(object);
-                break;
-            }
-        }
-    }
-    records.clear();
-}
-
-String path_of(UObject* object) {
-    UObject* outer = ObjectAccess::outer(object);
-    const String& name = record(object).name;
-    if (!outer) {
-        return name;
-    }
-    UObject* outer_outer = ObjectAccess::outer(outer);
-    bool outer_is_package = ObjectAccess::cls(outer)->name == STR("Package");
-    bool sub_object =
-        !outer_is_package && outer_outer && ObjectAccess::cls(outer_outer)->name == STR("Package");
-    return path_of(outer) + (sub_object ? STR(":") : STR(".")) + name;
-}
-
 void run(UObject* object, UFunction* function, void* params) {
     auto& w = world();
     RC::Unreal::FFrame frame{params};
@@ -192,40 +160,9 @@ String function_path(UFunction* function) {
     return function->owner->package + STR(".") + function->owner->name + STR(":") + function->name;
 }
 
-UObject* new_object(UClass* cls, StringView name, UObject* outer) {
-    auto& w = world();
-    ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), String(name)};
-    UObject* object = ObjectAccess::construct(rec.storage.get());
-    ObjectAccess::init(object, static_cast<int>(w.objects.records.size()), cls, outer);
-    w.objects.records.push_back(std::move(rec));
-    for (UClass* c = cls; c; c = c->super) {
-        if (c->construct) {
-            c->construct(object);
-            break;
-        }
-    }
-    return object;
-}
-
-String full_name(UObject* object) {
-    return ObjectAccess::cls(object)->name + STR(" ") + detail::path_of(object);
-}
-String name_of(UObject* object) {
-    return record(object).name;
-}
-UObject* outer_of(UObject* object) {
-    return ObjectAccess::outer(object);
-}
-UClass* class_of(UObject* object) {
-    return ObjectAccess::cls(object);
-}
 String class_name(UClass* cls) {
     return cls->name;
 }
-std::byte* storage(UObject* object) {
-    return reinterpret_cast<std::byte*>(object);
-}
-
 void call(UObject* object, UFunction* function, void* params) {
     detail::run(object, function, params);
 }
@@ -272,23 +209,6 @@ std::uint64_t callback_escapes() {
 namespace RC::Unreal {
 using simhost::Op;
 using simhost::detail::host_call;
-
-auto UObjectBase::GetOuterPrivate() -> UObject* {
-    host_call(Op::GetOuterPrivate, static_cast<UObject*>(this));
-    return OuterPrivate;
-}
-auto UObjectBase::GetClassPrivate() -> UClass* {
-    return ClassPrivate;
-}
-
-auto UObject::GetFullName(UObject* StopOuter) -> StringType {
-    host_call(Op::GetFullName, this);
-    (void)StopOuter;
-    return simhost::full_name(this);
-}
-auto UObject::GetName() -> StringType {
-    return simhost::name_of(this);
-}
 
 auto UObject::GetFunctionByNameInChain(const CharType* name) -> UFunction* {
     host_call(Op::GetFunctionByNameInChain, this, name);

@@ -50,6 +50,5 @@ struct ObjectAccess {
 namespace simhost::detail {
 // Counts one host call of `op` and throws when a fault is armed for it.
 void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
-String path_of(UObject* object);
 void run(UObject* object, UFunction* function, void* params);
 } // namespace simhost::detail
