@@ -1,10 +1,10 @@
-// Shared state of the simulated engine.
+// The simulated engine's own types, and what its files call in each other.
 #pragma once
 
 #include <Unreal/UnrealScriptFunctionCallable.hpp>
-#include <map>
 #include <memory>
 #include <simhost/engine.hpp>
+#include <string>
 
 namespace RC::Unreal {
 class UClass {
@@ -50,5 +50,17 @@ struct ObjectAccess {
 namespace simhost::detail {
 // Counts one host call of `op` and throws when a fault is armed for it.
 void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
+// The script function at "/Script/Package.Class:Function", or null.
+UFunction* function_at_path(StringView path);
+// Runs the function's native code between its hooks' pre- and post-callbacks.
 void run(UObject* object, UFunction* function, void* params);
+
+// Exceptions carry narrow text: anything past ASCII shows as '?'.
+inline std::string narrow(StringView text) {
+    std::string out;
+    for (CharType c : text) {
+        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return out;
+}
 } // namespace simhost::detail
