@@ -52,6 +52,8 @@ namespace simhost::detail {
 void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
 // The script function at "/Script/Package.Class:Function", or null.
 UFunction* function_at_path(StringView path);
+// The game's per-object state lives in game.cpp; reset() clears it with the rest of the world.
+void clear_game_state();
 // Runs the function's native code between its hooks' pre- and post-callbacks.
 void run(UObject* object, UFunction* function, void* params);
 

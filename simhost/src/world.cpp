@@ -9,6 +9,8 @@ detail::World& detail::world() {
 
 void reset() {
     auto& w = detail::world();
+    // First, so that the game's maps never hold a destroyed object.
+    detail::clear_game_state();
     w.objects.clear();
     w.hooks = {};
     w.classes.clear();
