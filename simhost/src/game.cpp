@@ -1,3 +1,4 @@
+// The game's classes and script functions, and the per-object state they answer from.
 #include <map>
 #include <new>
 #include <simhost/game.hpp>
@@ -36,7 +37,7 @@ template <class T> void set_param(std::byte* params, std::size_t offset, T value
 } // namespace
 
 void install() {
-    state = GameState{};
+    simhost::detail::clear_game_state();
 
     auto* engine = define_class(STR("/Script/Engine"), STR("GameEngine"));
     (void)engine;
@@ -220,3 +221,7 @@ UObject* get_item_at(UObject* list, std::int32_t index) {
     return item;
 }
 } // namespace simhost::game
+
+void simhost::detail::clear_game_state() {
+    game::state = game::GameState{};
+}

@@ -1,10 +1,10 @@
-// Shared state of the simulated engine.
+// The simulated engine's own types, and what its files call in each other.
 #pragma once
 
 #include <Unreal/UnrealScriptFunctionCallable.hpp>
-#include <map>
 #include <memory>
 #include <simhost/engine.hpp>
+#include <string>
 
 namespace RC::Unreal {
 class UClass {
@@ -50,10 +50,19 @@ struct ObjectAccess {
 namespace simhost::detail {
 // Counts one host call of `op` and throws when a fault is armed for it.
 void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
-String path_of(UObject* object);
+// The script function at "/Script/Package.Class:Function", or null.
+UFunction* function_at_path(StringView path);
+// The game's per-object state lives in game.cpp; reset() clears it with the rest of the world.
+void clear_game_state();
+// Runs the function's native code between its hooks' pre- and post-callbacks.
 void run(UObject* object, UFunction* function, void* params);
-} // namespace simhost::detail
 
-namespace simhost {
-std::optional<std::int32_t> text_static_size_override();
-} // namespace simhost
+// Exceptions carry narrow text: anything past ASCII shows as '?'.
+inline std::string narrow(StringView text) {
+    std::string out;
+    for (CharType c : text) {
+        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return out;
+}
+} // namespace simhost::detail

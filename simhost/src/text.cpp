@@ -1,6 +1,7 @@
+// Text values: the engine's FText, with a count of those alive, and its reported size.
 #include <atomic>
 
-#include "internal.hpp"
+#include "world.hpp"
 
 namespace {
 std::atomic<long> live{0};
@@ -55,7 +56,7 @@ auto FText::ToString() const -> StringType {
 
 auto FText::StaticSize() -> int32 {
     host_call(Op::FTextStaticSize);
-    return simhost::text_static_size_override().value_or(static_cast<int32>(sizeof(FText)));
+    return simhost::detail::world().text_size.value_or(static_cast<int32>(sizeof(FText)));
 }
 
 FText ObjectAccess::text(const simhost::String& value) {
@@ -76,5 +77,8 @@ String text_of(const FText& text) {
 }
 long live_texts() {
     return live.load();
+}
+void set_text_static_size(std::optional<std::int32_t> size) {
+    detail::world().text_size = size;
 }
 } // namespace simhost

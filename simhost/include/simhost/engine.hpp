@@ -38,7 +38,8 @@ inline constexpr std::size_t object_storage_size = 0x800;
 using Native = std::function<void(UObject* self, std::byte* params)>;
 using ObjectHook = std::function<void(UObject* self)>;
 
-// Forgets every class, object, hook, log line and fault; the next world starts empty.
+// Forgets every class, object, hook, log line and fault, and the game's state; the next world
+// starts empty.
 void reset();
 
 // Classes. `package` is the script module, e.g. "/Script/G1R".

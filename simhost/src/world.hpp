@@ -1,0 +1,82 @@
+// The simulated world's state, one part per concern, shared by the engine's own files.
+// reset() brings every part back to its start.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "internal.hpp"
+
+namespace simhost::detail {
+struct ObjectRecord {
+    std::unique_ptr<std::byte[]> storage;
+    String name;
+};
+
+// Every object made since reset(); an object's internal index is its place here.
+struct ObjectStore {
+    std::vector<ObjectRecord> records;
+
+    ObjectStore() = default;
+    ObjectStore(const ObjectStore&) = delete;
+    ObjectStore& operator=(const ObjectStore&) = delete;
+    ~ObjectStore() { clear(); }
+    // Runs each object's destructor hook, then forgets the objects.
+    void clear();
+};
+
+struct Hook {
+    String path;
+    UFunction* function{};
+    std::pair<int, int> ids;
+    RC::Unreal::UnrealScriptFunctionCallable pre;
+    RC::Unreal::UnrealScriptFunctionCallable post;
+    void* custom_data{};
+};
+
+struct RunningCallback {
+    String path;
+    std::uint64_t run;
+};
+
+struct HookRegistry {
+    std::vector<Hook> hooks;
+    std::map<String, std::pair<int, int>> register_results;
+    std::vector<String> unregistered;
+    int next_hook_id{1};
+    std::uint64_t escapes{};
+    std::uint64_t callback_runs{};
+    std::vector<RunningCallback> running; // innermost last
+};
+
+struct ArmedFault {
+    Fault fault;
+    std::uint64_t seen{};
+};
+
+struct HostCalls {
+    std::vector<ArmedFault> faults;
+    std::map<UObject*, FaultKind> name_faults;
+    std::vector<Op> trace;
+    std::uint64_t counts[10]{};
+    std::uint64_t faults_thrown{};
+    bool recording{};
+    std::vector<CallRecord> records;
+};
+
+struct World {
+    // Before the objects, so that the classes outlive them: destroying an object runs a hook
+    // its class holds.
+    std::deque<std::unique_ptr<UClass>> classes;
+    ObjectStore objects;
+    HookRegistry hooks;
+    std::vector<String> log;
+    std::optional<std::int32_t> text_size;
+    HostCalls calls;
+};
+
+World& world();
+} // namespace simhost::detail
