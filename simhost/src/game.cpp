@@ -36,16 +36,8 @@ template <class T> void set_param(std::byte* params, std::size_t offset, T value
 }
 } // namespace
 
-void install() {
-    simhost::detail::clear_game_state();
-
-    auto* engine = define_class(STR("/Script/Engine"), STR("GameEngine"));
-    (void)engine;
-    define_class(STR("/Script/Engine"), STR("GameInstance"));
-
-    auto* widget = define_class(STR("/Script/UMG"), STR("Widget"));
-    define_class(STR("/Script/UMG"), STR("WidgetTree"));
-    auto* user_widget = define_class(STR("/Script/UMG"), STR("UserWidget"), widget);
+namespace {
+void install_text_block(UClass* widget) {
     auto* text_block = define_class(STR("/Script/UMG"), STR("TextBlock"), widget);
     set_lifecycle(
         text_block, [](UObject* self) { new (storage(self) + text_block_text) FText(); },
@@ -67,7 +59,9 @@ void install() {
                         std::memcpy(&color, params, sizeof(SlateColor));
                         state.colors[self] = color;
                     });
+}
 
+void install_widgets(UClass* user_widget) {
     define_class(STR("/Game/UI/Trading/W_Trading_Main"), STR("W_Trading_Main_C"), user_widget);
     define_class(STR("/Game/UI/Trading/W_TradingInventory"), STR("W_TradingInventory_C"),
                  user_widget);
@@ -77,7 +71,9 @@ void install() {
                  user_widget);
     define_class(STR("/Game/UI/Inventory/W_Inventory_Slot"), STR("W_Inventory_Slot_C"),
                  user_widget);
+}
 
+void install_item_list(UClass* widget) {
     auto* list = define_class(STR("/Script/G1R"), STR("DiscreteItemViewWidget"), widget);
     define_function(list, STR("SetListItemsBP"), sizeof(TArrayHeader), -1,
                     [](UObject* self, std::byte* params) {
@@ -98,7 +94,9 @@ void install() {
                             : nullptr;
         set_param<UObject*>(params, 8, item);
     });
+}
 
+void install_trading_inventories() {
     auto* balance = define_class(STR("/Script/G1R"), STR("TradingBalanceInventory"));
     define_function(balance, STR("UpdateInventory"), sizeof(TArrayHeader), 0,
                     [](UObject* self, std::byte* params) {
@@ -122,6 +120,19 @@ void install() {
     });
     define_class(STR("/Script/G1R"), STR("InventorySlotData"));
     define_class(STR("/Script/G1R"), STR("ItemBaseConfig"));
+}
+} // namespace
+
+void install() {
+    simhost::detail::clear_game_state();
+    define_class(STR("/Script/Engine"), STR("GameEngine"));
+    define_class(STR("/Script/Engine"), STR("GameInstance"));
+    auto* widget = define_class(STR("/Script/UMG"), STR("Widget"));
+    define_class(STR("/Script/UMG"), STR("WidgetTree"));
+    install_text_block(widget);
+    install_widgets(define_class(STR("/Script/UMG"), STR("UserWidget"), widget));
+    install_item_list(widget);
+    install_trading_inventories();
 }
 
 UObject* new_slot_data(StringView name, const SlotFields& fields, UObject* outer) {

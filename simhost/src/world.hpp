@@ -61,7 +61,7 @@ struct HostCalls {
     std::vector<ArmedFault> faults;
     std::map<UObject*, FaultKind> name_faults;
     std::vector<Op> trace;
-    std::uint64_t counts[10]{};
+    std::uint64_t counts[op_count]{};
     std::uint64_t faults_thrown{};
     bool recording{};
     std::vector<CallRecord> records;

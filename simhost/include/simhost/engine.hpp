@@ -116,6 +116,7 @@ enum class Op {
     UnregisterHook,
     OutputSend,
 };
+inline constexpr std::size_t op_count = static_cast<std::size_t>(Op::OutputSend) + 1;
 const char* op_name(Op op);
 enum class FaultKind {
     Standard, // throws std::runtime_error

@@ -7,7 +7,9 @@
 #include <simhost/engine.hpp>
 
 namespace simhost::game {
-// Byte offsets inside the game's objects.
+// Byte offsets inside the game's objects. Declared here apart from the mod's own layout on
+// purpose: the simulated game stands for the real one, so a wrong offset in the mod must show as a
+// failing test, not be shared.
 inline constexpr std::size_t slot_pos = 40;
 inline constexpr std::size_t slot_current = 84;
 inline constexpr std::size_t slot_previous = 88;
