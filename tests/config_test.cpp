@@ -44,6 +44,7 @@ TEST(ConfigText, LinesThatChangeNothing) {
         "DisplayMode=1\n",
         "BaseValuePercent=-5\nBaseValuePercent=12a\nBaseValuePercent=+\nBaseValuePercent=%\n",
         "HeatmapBadColor=#f00\nHeatmapBadColor=#ff00zz\nHeatmapBadColor=\n",
+        "HeatmapBadColor=#ff00g0\nHeatmapBadColor=#ff000g\nHeatmapBadColor=#ff0000000\n",
         "\f Enabled=false\n",
     };
     for (const char* file : files) {
@@ -86,6 +87,7 @@ TEST(ConfigText, KeysAliasesAndWords) {
         {"HeatmapMaxDistancePercentage=0", "HeatmapMaxDistancePercent", "0"},
         {"HeatmapBadColor=#ff000080", "HeatmapBadColor", "(1.000, 0.000, 0.000, 0.502)"},
         {"HeatmapRedColor=00FF00", "HeatmapBadColor", "(0.000, 1.000, 0.000, 1.000)"},
+        {"HeatmapBadColor=#90aF09", "HeatmapBadColor", "(0.565, 0.686, 0.035, 1.000)"},
         {"HeatmapNearColor=#000000", "HeatmapNearColor", "(0.000, 0.000, 0.000, 1.000)"},
         {"HeatmapAccentColor=#0000ff", "HeatmapFarColor", "(0.000, 0.000, 1.000, 1.000)"},
         {"HeatmapGreenColor=#000000", "HeatmapGoodColor", "(0.000, 0.000, 0.000, 1.000)"},
@@ -162,6 +164,14 @@ TEST(ConfigPaths, ParentDirectory) {
         {"D:\\Games\\\\Mod", "D:\\Games"},
         {"D:\\lib.dll", "D:\\"},
         {"D:\\", "D:\\"},
+        {"a:\\", "a:\\"},
+        {"z:\\", "z:\\"},
+        {"A:\\", "A:\\"},
+        {"Z:\\", "Z:\\"},
+        {"@:\\", "@:"}, // no drive: the characters around the letters
+        {"[:\\", "[:"},
+        {"`:\\", "`:"},
+        {"{:\\", "{:"},
         {"D:", "D:"},
         {"D:lib.dll", "D:"},
         {"/opt/mods/lib.so", "/opt/mods"},

@@ -35,18 +35,45 @@ TEST(Text, WidenMessageTakesEachByteAsSignedChar) {
     EXPECT_TRUE(widen_message(nullptr).empty());
 }
 
-TEST(Text, Utf8RoundTripAndRepair) {
-    const std::string samples[] = {"plain", "caf\xC3\xA9", "\xE2\x82\xAC 5", "\xF0\x9F\x92\xB0"};
-    for (const auto& s : samples) {
-        EXPECT_EQ(to_utf8(from_utf8(s)), s) << s;
+// Every boundary where the encoding changes length, both surrogate ranges' ends, and repairs.
+TEST(Text, Utf8AndUtf16) {
+    struct Case {
+        const char* utf8;
+        std::u16string utf16;
+    };
+    const Case cases[] = {
+        {"plain", u"plain"},
+        {"\x7F", u"\x7F"},
+        {"\xC2\x80", u"\x80"},
+        {"\xDF\xBF", u"\u07FF"},
+        {"\xE0\xA0\x80", u"\u0800"},
+        {"\xED\x9F\xBF", u"\uD7FF"},
+        {"\xEE\x80\x80", u"\uE000"},
+        {"\xEF\xBF\xBF", u"\uFFFF"},
+        {"\xF0\x90\x80\x80", u"\U00010000"},
+        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+    };
+    for (const auto& c : cases) {
+        const String wide(c.utf16.begin(), c.utf16.end());
+        EXPECT_EQ(from_utf8(c.utf8), wide) << c.utf8;
+        EXPECT_EQ(to_utf8(wide), c.utf8) << c.utf8;
     }
-    EXPECT_EQ(from_utf8("\xF0\x9F\x92\xB0").size(), 2u) << "outside the BMP needs a pair";
-    EXPECT_EQ(to_utf8(from_utf8("a\xFF"
-                                "b")),
-              "a\xEF\xBF\xBD"
-              "b");
-    EXPECT_EQ(to_utf8(from_utf8("\xC0\x80")), "\xEF\xBF\xBD\xEF\xBF\xBD") << "overlong";
-    String lone{static_cast<Char>(0xD800)};
-    EXPECT_EQ(to_utf8(lone), "\xEF\xBF\xBD");
+    const std::string bad = "\xEF\xBF\xBD";
+    const std::pair<const char*, std::string> repaired[] = {
+        {"a\xFF"
+         "b",
+         "a" + bad + "b"},
+        {"\xC0\x80", bad + bad},                     // overlong
+        {"\xED\xA0\x80", bad + bad + bad},           // an encoded surrogate
+        {"\xF4\x90\x80\x80", bad + bad + bad + bad}, // above U+10FFFF
+        {"\xE2\x82", bad + bad},                     // cut short
+    };
+    for (const auto& [in, out] : repaired) {
+        EXPECT_EQ(to_utf8(from_utf8(in)), out) << in;
+    }
+    for (char16_t lone : {u'\xD800', u'\xDBFF', u'\xDC00', u'\xDFFF'}) {
+        EXPECT_EQ(to_utf8(String{static_cast<Char>(lone), STR('x')}), bad + "x")
+            << static_cast<int>(lone);
+    }
 }
 } // namespace
