@@ -233,7 +233,8 @@ TEST(TextBlockHook, FindsTheRowInOrder) {
         Panel panel;
         bool slot_data; // the slot widget points to its slot data
         Rows rows;
-        std::string line; // the applied row; empty for the skip line
+        std::string line;  // the applied row; empty for the skip line
+        bool read = false; // the slot's list entry was read on demand
     };
     const auto left = RowSource::LeftList;
     const Case cases[] = {
@@ -243,7 +244,9 @@ TEST(TextBlockHook, FindsTheRowInOrder) {
          Applied{.current = 7, .source = "left-list"}.line()},
         {"read on demand in a trading list, before value", Panel::Trader, true,
          Rows{Row{false, 9, 120, 400}},
-         Applied{.source = "left-list", .item = "ItemBaseConfig /Game/Items/A.A"}.line()},
+         Applied{.source = "left-list", .item = "ItemBaseConfig /Game/Items/A.A"}.line(), true},
+        {"slot data in a trading list, nothing read", Panel::Trader, true,
+         Rows{Row{true, 0, 120, 133, left}}, Applied{.source = "left-list"}.line()},
         {"value, slot without data", Panel::OfferBuy, false, Rows{Row{false, 9, 120, 133}},
          Applied{.pos = 9, .match = "value"}.line()},
         {"value, offer slot data without a row", Panel::OfferBuy, true,
@@ -259,8 +262,14 @@ TEST(TextBlockHook, FindsTheRowInOrder) {
             s.record(r.own ? slot.slot_data : simhost::game::new_slot_data(STR("Other"), {}), r.pos,
                      r.current, r.base, r.source);
         }
+        const auto before = simhost::host_calls(Op::ProcessEvent);
         set_text(slot.text_block, STR("120"));
         EXPECT_EQ(utf8(text_of(slot.text_block)), c.line.empty() ? "120" : "120 (99)") << c.name;
+        // SetText and SetColorAndOpacity, and GetBaseConfigByPos for an entry read on demand.
+        EXPECT_EQ(simhost::host_calls(Op::ProcessEvent) - before, c.line.empty() ? 0u
+                                                                  : c.read       ? 3u
+                                                                                 : 2u)
+            << c.name;
         const std::string skip = skip_line(1, no_row, 0, slot.text_block);
         EXPECT_EQ(log_lines(), Lines{c.line.empty() ? skip : c.line}) << c.name;
     }
