@@ -100,16 +100,17 @@ sim::Scenario small_trade() {
 }
 
 TEST(Session, SmallTradeAsJson) {
-    auto result = sim::play(small_trade(), sim::default_library());
+    auto result = sim::play(small_trade(), {sim::default_library(), {}, {}});
     std::ostringstream out;
     sim::write_json(out, result);
     auto doc = nlohmann::json::parse(out.str());
-    ASSERT_EQ(doc["log"].size(), 6u);
-    EXPECT_EQ(doc["log"][0],
+    ASSERT_EQ(doc["log"].size(), 10u);
+    EXPECT_EQ(doc["log"][3], "Mod 'Tallyglass' has enabled.txt, starting mod.\n");
+    EXPECT_EQ(doc["log"][4],
               "[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, "
               "DisplayMode=ValueTextAppend, BaseValuePercent=75, HeatmapEnabled=true, "
               "HeatmapMode=Directional, HeatmapMaxDistancePercent=100.\n");
-    EXPECT_EQ(doc["log"][5],
+    EXPECT_EQ(doc["log"][9],
               "[Tallyglass] Registered hook for /Script/UMG.TextBlock:SetText (pre=7, post=8).\n");
     ASSERT_EQ(doc["slots"].size(), 3u);
     const auto& sword = doc["slots"][0];
@@ -175,7 +176,7 @@ TEST(Session, PictureIsWellFormedSvg) {
         auto scenario = small_trade();
         scenario.trader[0].item = "<Sword & \"Shield\">";
         scenario.ini = std::string("HeatmapMode=") + mode + "\n";
-        auto result = sim::play(scenario, sim::default_library());
+        auto result = sim::play(scenario, {sim::default_library(), {}, {}});
         std::ostringstream out;
         sim::write_svg(out, result);
         std::string svg = out.str();

@@ -1,9 +1,8 @@
-// Shared helpers of the test suites: the host log as UTF-8, a mod folder laid out as the host
-// lays it out, and a fresh simulated world per test.
+// Shared helpers of the test suites: the host log as UTF-8, the mod installed and launched as the
+// host does it, and a fresh simulated world per test.
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <simhost/engine.hpp>
 #include <simhost/game.hpp>
+#include <simhost/install.hpp>
 #include <simhost/loader.hpp>
 
 #include "host/text.hpp"
@@ -33,23 +33,15 @@ protected:
     void TearDown() override;
 };
 
-// Mods/Tallyglass/dlls/<library> in a temporary folder, settings one level above "dlls".
-class ModFolder {
-public:
-    explicit ModFolder(std::optional<std::string> ini = std::nullopt);
-    ~ModFolder();
-    ModFolder(const ModFolder&) = delete;
-    ModFolder& operator=(const ModFolder&) = delete;
+using simhost::temp_folder;
 
-    const std::filesystem::path& library() const { return library_path; }
-    const std::filesystem::path& root() const { return root_path; }
-    std::filesystem::path settings() const;
-    void write_settings(const std::string& text) const;
+// The mod installed as the README says, in a temporary game folder, and the host launched over
+// it: its mods started, the engine not yet found.
+struct Launch {
+    explicit Launch(const std::optional<std::string>& ini = std::nullopt);
+    RC::CppUserModBase* mod() const { return host.started(STR("Tallyglass")); }
 
-private:
-    std::filesystem::path root_path;
-    std::filesystem::path library_path;
+    simhost::GameFolder game;
+    simhost::ModHost host;
 };
-
-std::filesystem::path temp_folder(const std::string& tag);
 } // namespace testing_support
