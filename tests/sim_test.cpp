@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 #include "render.hpp"
@@ -187,6 +188,39 @@ TEST(Session, PictureIsWellFormedSvg) {
     }
 }
 
+TEST(Session, PlaysWhatAModsFolderHolds) {
+    struct Case {
+        const char* name;
+        void (*install)(const simhost::GameFolder&);
+        std::int32_t percent; // of the settings in force
+        const char* sword;
+    };
+    const Case cases[] = {
+        {"installed with its settings",
+         [](const simhost::GameFolder& g) {
+             g.install(TALLYGLASS_LIBRARY, "BaseValuePercent=50\n");
+         },
+         50, "120 (66)"},
+        {"installed, not enabled",
+         [](const simhost::GameFolder& g) {
+             g.install(TALLYGLASS_LIBRARY, "BaseValuePercent=50\n");
+             std::filesystem::remove(g.mods() / "Tallyglass" / "enabled.txt");
+         },
+         75, "120"},
+        {"no library", [](const simhost::GameFolder&) {}, 75, "120"},
+    };
+    for (const auto& c : cases) {
+        simhost::GameFolder game("sim");
+        c.install(game);
+        auto scenario = small_trade();
+        scenario.ini.reset();
+        auto result = sim::play(scenario, {{}, game.mods(), {}});
+        EXPECT_EQ(result.config.BaseValuePercent, c.percent) << c.name;
+        EXPECT_EQ(result.slots[0].text, c.sword) << c.name;
+        EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << c.name;
+    }
+}
+
 TEST(CheckIni, ExplainsEveryKindOfLine) {
     std::ostringstream out;
     int code = sim::check_ini(out, "\n; comment\n[General]\nnonsense\nColour=red\n"
@@ -235,6 +269,8 @@ TEST(CommandLine, ExitCodesAndMessages) {
     std::ofstream(bad) << R"({"trader": [{"item": "a", "base": "x", "price": 1}]})";
     auto ini = folder / "ok.ini";
     std::ofstream(ini) << "Enabled=true\n";
+    const auto log = folder / "UE4SS.log", mods = folder / "Mods";
+    std::filesystem::create_directory(mods);
     struct Case {
         std::string args;
         int code;
@@ -247,6 +283,10 @@ TEST(CommandLine, ExitCodesAndMessages) {
         {bad.string(), 2, bad.string() + ": trader[0].base: expected a whole number\n"},
         {(folder / "missing.json").string(), 2, "missing.json: cannot be read"},
         {"--check-ini " + ini.string(), 0, "line 1: applied Enabled = true"},
+        {"--mods " + mods.string(), 0, "No mods.txt file found...\n"},
+        {"--mods " + mods.string() + " --no-ini", 2, "cannot apply"},
+        {"--mods " + (folder / "none").string(), 2, "none: no such folder"},
+        {"--log " + log.string(), 0, "[Tallyglass] Loaded"},
     };
     for (const auto& c : cases) {
         auto run = run_tool(c.args);
@@ -257,6 +297,14 @@ TEST(CommandLine, ExitCodesAndMessages) {
                 << c.args << ": the mod is not loaded";
         }
     }
+    std::ifstream written(log, std::ios::binary);
+    std::size_t entries = 0;
+    for (std::string line; std::getline(written, line); ++entries) {
+        EXPECT_TRUE(
+            std::regex_search(line, std::regex(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] \S)")))
+            << line;
+    }
+    EXPECT_EQ(entries, 11u) << "the host's lines and the mod's";
     std::filesystem::remove_all(folder);
 }
 } // namespace

@@ -8,6 +8,19 @@ String wide(const std::string& text) {
     return tallyglass::from_utf8(text);
 }
 
+std::string registered(const std::string& path, int pre, int post) {
+    return "[Tallyglass] Registered hook for " + path + " (pre=" + std::to_string(pre) +
+           ", post=" + std::to_string(post) + ").\n";
+}
+
+std::vector<std::string> registered_paths() {
+    std::vector<std::string> out;
+    for (const auto& path : simhost::registered_paths()) {
+        out.push_back(utf8(path));
+    }
+    return out;
+}
+
 std::vector<std::string> log_lines() {
     std::vector<std::string> out;
     for (const auto& line : simhost::log()) {

@@ -21,6 +21,20 @@ using tallyglass::String;
 std::string utf8(const String& text);
 String wide(const std::string& text);
 
+// The mod's hook paths, in the order it registers them, and its line for one registration.
+inline constexpr const char* hook_paths[4] = {"/Script/G1R.TradingBalanceInventory:UpdateInventory",
+                                              "/Script/G1R.DiscreteItemViewWidget:SetListItemsBP",
+                                              "/Script/G1R.DiscreteItemViewWidget:GetItemAt",
+                                              "/Script/UMG.TextBlock:SetText"};
+std::string registered(const std::string& path, int pre, int post);
+// Paths registered with the host now, in UTF-8.
+std::vector<std::string> registered_paths();
+// The start-up line under the defaults, up to its closing "." and line break.
+inline constexpr const char* default_startup =
+    "[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, DisplayMode=ValueTextAppend, "
+    "BaseValuePercent=75, HeatmapEnabled=true, HeatmapMode=Directional, "
+    "HeatmapMaxDistancePercent=100";
+
 // The host log, one UTF-8 string per line, newline included.
 std::vector<std::string> log_lines();
 // Lines of the log that contain `needle`.
