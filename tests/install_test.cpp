@@ -26,7 +26,8 @@ const std::string disabled = "Mod 'Tallyglass' disabled in mods.txt.\n";
 const std::string loaded = testing_support::default_startup + std::string(".\n");
 // The mod's dlls folder and a separator, in an expected line.
 const std::string dlls_main =
-    "<dlls>" + std::string(1, std::filesystem::path::preferred_separator) + "main.dll";
+    "<dlls>" + std::string(1, static_cast<char>(std::filesystem::path::preferred_separator)) +
+    "main.dll";
 
 // The log of a hot reload with DebugLogging on: the old hooks go, the new ones take ids from 9.
 Lines reload_lines() {
@@ -189,28 +190,20 @@ TEST(Install, WaysToLayOutAndEnableTheMod) {
 // a note may follow the name. Gives the files, e.g. "Mods/Tallyglass/enabled.txt".
 std::set<std::string> readme_tree() {
     std::ifstream in(TALLYGLASS_README);
-    EXPECT_TRUE(in) << TALLYGLASS_README;
     std::set<std::string> files;
-    std::vector<std::string> folders;
-    std::string line;
-    while (std::getline(in, line) && !line.starts_with("Binaries/Win64/")) {
-    }
-    while (std::getline(in, line) && line != "```") {
+    std::vector<std::string> folders; // those above the line
+    bool inside = false;
+    for (std::string line; std::getline(in, line) && !(inside && line == "```");) {
         const auto indent = line.find_first_not_of(' ');
-        if (indent == std::string::npos || indent < 4) {
-            ADD_FAILURE() << "not a line of the tree: " << line;
-            break;
-        }
-        const auto name = line.substr(indent, line.find(' ', indent) - indent);
-        folders.resize(indent / 4 - 1);
-        std::string path;
-        for (const auto& folder : folders) {
-            path += folder;
-        }
-        if (name.ends_with('/')) {
-            folders.push_back(name);
-        } else {
-            files.insert(path + name);
+        inside = inside || line.starts_with("Binaries/Win64/");
+        if (inside && indent != std::string::npos && indent >= 4) {
+            folders.resize(indent / 4 - 1);
+            const auto name = line.substr(indent, line.find(' ', indent) - indent);
+            std::string path;
+            for (const auto& folder : folders) {
+                path += folder;
+            }
+            name.ends_with('/') ? folders.push_back(name) : void(files.insert(path + name));
         }
     }
     return files;

@@ -11,6 +11,11 @@
 #include "mod/tallyglass.hpp"
 #include "support.hpp"
 
+// The replacements below allocate with malloc and free with free, which GCC cannot see through.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 namespace {
 // Every allocation from the failing_from-th on fails; 0: none does.
 std::size_t allocations = 0;

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <sstream>
 
 #include "render.hpp"
@@ -207,7 +206,6 @@ TEST(Session, PlaysWhatAModsFolderHolds) {
              std::filesystem::remove(g.mods() / "Tallyglass" / "enabled.txt");
          },
          75, "120"},
-        {"no library", [](const simhost::GameFolder&) {}, 75, "120"},
     };
     for (const auto& c : cases) {
         simhost::GameFolder game("sim");
@@ -299,10 +297,13 @@ TEST(CommandLine, ExitCodesAndMessages) {
     }
     std::ifstream written(log, std::ios::binary);
     std::size_t entries = 0;
+    const std::string shape = "[0000-00-00 00:00:00] "; // 0: any digit
     for (std::string line; std::getline(written, line); ++entries) {
-        EXPECT_TRUE(
-            std::regex_search(line, std::regex(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] \S)")))
-            << line;
+        bool stamped = line.size() > shape.size();
+        for (std::size_t i = 0; stamped && i < shape.size(); ++i) {
+            stamped = shape[i] == '0' ? line[i] >= '0' && line[i] <= '9' : line[i] == shape[i];
+        }
+        EXPECT_TRUE(stamped) << line;
     }
     EXPECT_EQ(entries, 11u) << "the host's lines and the mod's";
     std::filesystem::remove_all(folder);
