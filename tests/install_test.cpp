@@ -64,76 +64,99 @@ struct Row {
     bool reload = false;
 };
 
+const Row rows[] = {
+    {"the README's install", {from_list, no_list, from_enabled, has_enabled, loaded}, true},
+    {"the library as dlls/Tallyglass.dll",
+     {"Failed to load dll <" + dlls_main + "> for mod Tallyglass, error code: 0x7e\n", from_list,
+      no_list, from_enabled},
+     false,
+     lib,
+     "dlls/Tallyglass.dll"},
+    {"no dlls folder",
+     {"Could not find the dlls folder for mod Tallyglass\n", from_list, no_list, from_enabled},
+     false,
+     lib,
+     "Tallyglass.dll"},
+    {"a library without uninstall_mod",
+     {"Failed to find exported mod lifecycle functions for mod Tallyglass\n", from_list, no_list,
+      from_enabled},
+     false,
+     TALLYGLASS_NO_UNINSTALL},
+    {"Tallyglass : 0 in mods.txt",
+     {from_list, disabled, from_enabled},
+     false,
+     lib,
+     main_dll,
+     "Tallyglass : 0\n",
+     false},
+    {"Tallyglass : 0 in mods.txt and an enabled.txt",
+     {from_list, disabled, from_enabled, has_enabled, loaded},
+     true,
+     lib,
+     main_dll,
+     "Tallyglass : 0\n"},
+    {"lines with ';', of 4 characters or with a tab; then one of 5",
+     {from_list, "Starting C++ mod 'Tg'\n", loaded, from_enabled},
+     true,
+     lib,
+     main_dll,
+     "Tg:1\n; Tg : 1\nTg : 1 ; on\nTg\t: 1\nTg :1\n",
+     false,
+     "Tg"},
+    {"Tallyglass : 1 first after a byte-order mark",
+     {from_list, from_enabled},
+     false,
+     lib,
+     main_dll,
+     "\xEF\xBB\xBFTallyglass : 1\r\n",
+     false},
+    {"Tallyglass : 1 on the second line",
+     {from_list, starting, loaded, from_enabled},
+     true,
+     lib,
+     main_dll,
+     "\xEF\xBB\xBF; Built-in mods\r\nTallyglass : 1\r\n",
+     false},
+    {"Tallyglass : 1 twice: one mod object",
+     {from_list, starting, loaded, starting, from_enabled},
+     true,
+     lib,
+     main_dll,
+     "Tallyglass : 1\nTallyglass:1\n",
+     false},
+    {"a start_mod that throws",
+     {from_list, no_list, from_enabled, has_enabled,
+      "Failed to load dll <" + dlls_main + "\n> for mod Tallyglass, because: no game data found\n"},
+     false,
+     TALLYGLASS_THROWING_START},
+    {"a hot reload", reload_lines(), true, lib, main_dll, std::nullopt, true, "Tallyglass", true},
+};
+
+// The README's install, changed as the row says; the row's lines with the mod's dlls folder.
+Lines arrange(const simhost::GameFolder& game, const Row& row) {
+    const auto folder = game.mods() / row.mod;
+    game.install(row.library, row.reload ? "DebugLogging=true\n" : "", row.mod);
+    if (std::string_view(row.library_at) != main_dll) {
+        std::filesystem::rename(folder / main_dll, folder / row.library_at);
+        std::error_code kept; // unless the library is still in it
+        std::filesystem::remove(folder / "dlls", kept);
+    }
+    if (!row.enabled_txt) {
+        std::filesystem::remove(folder / "enabled.txt");
+    }
+    if (row.mods_txt) {
+        game.write("mods.txt", *row.mods_txt);
+    }
+    Lines expected = row.lines;
+    for (auto& line : expected) {
+        if (auto at = line.find("<dlls>"); at != std::string::npos) {
+            line.replace(at, 6, (folder / "dlls").string());
+        }
+    }
+    return expected;
+}
+
 TEST(Install, WaysToLayOutAndEnableTheMod) {
-    const Row rows[] = {
-        {"the README's install", {from_list, no_list, from_enabled, has_enabled, loaded}, true},
-        {"the library as dlls/Tallyglass.dll",
-         {"Failed to load dll <" + dlls_main + "> for mod Tallyglass, error code: 0x7e\n",
-          from_list, no_list, from_enabled},
-         false,
-         lib,
-         "dlls/Tallyglass.dll"},
-        {"no dlls folder",
-         {"Could not find the dlls folder for mod Tallyglass\n", from_list, no_list, from_enabled},
-         false,
-         lib,
-         "Tallyglass.dll"},
-        {"a library without uninstall_mod",
-         {"Failed to find exported mod lifecycle functions for mod Tallyglass\n", from_list,
-          no_list, from_enabled},
-         false,
-         TALLYGLASS_NO_UNINSTALL},
-        {"Tallyglass : 0 in mods.txt",
-         {from_list, disabled, from_enabled},
-         false,
-         lib,
-         main_dll,
-         "Tallyglass : 0\n",
-         false},
-        {"Tallyglass : 0 in mods.txt and an enabled.txt",
-         {from_list, disabled, from_enabled, has_enabled, loaded},
-         true,
-         lib,
-         main_dll,
-         "Tallyglass : 0\n"},
-        {"lines with ';', of 4 characters or with a tab; then one of 5",
-         {from_list, "Starting C++ mod 'Tg'\n", loaded, from_enabled},
-         true,
-         lib,
-         main_dll,
-         "Tg:1\n; Tg : 1\nTg : 1 ; on\nTg\t: 1\nTg :1\n",
-         false,
-         "Tg"},
-        {"Tallyglass : 1 first after a byte-order mark",
-         {from_list, from_enabled},
-         false,
-         lib,
-         main_dll,
-         "\xEF\xBB\xBFTallyglass : 1\r\n",
-         false},
-        {"Tallyglass : 1 on the second line",
-         {from_list, starting, loaded, from_enabled},
-         true,
-         lib,
-         main_dll,
-         "\xEF\xBB\xBF; Built-in mods\r\nTallyglass : 1\r\n",
-         false},
-        {"Tallyglass : 1 twice: one mod object",
-         {from_list, starting, loaded, starting, from_enabled},
-         true,
-         lib,
-         main_dll,
-         "Tallyglass : 1\nTallyglass:1\n",
-         false},
-        {"a start_mod that throws",
-         {from_list, no_list, from_enabled, has_enabled,
-          "Failed to load dll <" + dlls_main +
-              "\n> for mod Tallyglass, because: no game data found\n"},
-         false,
-         TALLYGLASS_THROWING_START},
-        {"a hot reload", reload_lines(), true, lib, main_dll, std::nullopt, true, "Tallyglass",
-         true},
-    };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         simhost::reset();
@@ -143,27 +166,8 @@ TEST(Install, WaysToLayOutAndEnableTheMod) {
         sword.base = 133;
         sword.price = 120;
         screen.add(simhost::trading::Panel::Trader, sword);
-
         simhost::GameFolder game("install");
-        const auto folder = game.mods() / row.mod;
-        game.install(row.library, row.reload ? "DebugLogging=true\n" : "", row.mod);
-        if (std::string_view(row.library_at) != main_dll) {
-            std::filesystem::rename(folder / "dlls/main.dll", folder / row.library_at);
-            std::error_code kept; // unless the library is still in it
-            std::filesystem::remove(folder / "dlls", kept);
-        }
-        if (!row.enabled_txt) {
-            std::filesystem::remove(folder / "enabled.txt");
-        }
-        if (row.mods_txt) {
-            game.write("mods.txt", *row.mods_txt);
-        }
-        Lines expected = row.lines;
-        for (auto& line : expected) {
-            if (auto at = line.find("<dlls>"); at != std::string::npos) {
-                line.replace(at, 6, (folder / "dlls").string());
-            }
-        }
+        const Lines expected = arrange(game, row);
 
         simhost::ModHost host(game.mods());
         host.install_mods();

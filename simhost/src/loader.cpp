@@ -52,8 +52,8 @@ String text_of(const std::filesystem::path& path) {
 // Narrow text as the host widens it: one code unit per byte.
 String widen(std::string_view text) {
     String out;
-    for (unsigned char c : text) {
-        out.push_back(static_cast<CharType>(c));
+    for (char c : text) {
+        out.push_back(static_cast<CharType>(static_cast<unsigned char>(c)));
     }
     return out;
 }

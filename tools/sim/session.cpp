@@ -30,6 +30,20 @@ tallyglass::Config config_of_started(const simhost::ModHost& host) {
     return config;
 }
 
+// One run of the game over a Mods folder: the host starts what is enabled, the trade opens, the
+// game exits. Gives the settings of the started mod.
+tallyglass::Config launch(const std::filesystem::path& mods, simhost::trading::Screen& screen,
+                          std::int32_t opens) {
+    simhost::ModHost host(mods);
+    host.install_mods();
+    host.start_mods();
+    host.fire_unreal_init();
+    for (std::int32_t i = 0; i < opens; ++i) {
+        screen.open();
+    }
+    return config_of_started(host);
+}
+
 simhost::trading::Item to_item(const ScenarioItem& in) {
     simhost::trading::Item out;
     out.name = tallyglass::from_utf8(in.item);
@@ -85,16 +99,7 @@ SessionResult play(const Scenario& scenario, const PlayOptions& options) {
         game.emplace("sim");
         game->install(options.library, scenario.ini);
     }
-    {
-        simhost::ModHost host(options.mods ? *options.mods : game->mods());
-        host.install_mods();
-        host.start_mods();
-        host.fire_unreal_init();
-        result.config = config_of_started(host);
-        for (std::int32_t i = 0; i < scenario.opens; ++i) {
-            screen.open();
-        }
-    }
+    result.config = launch(options.mods ? *options.mods : game->mods(), screen, scenario.opens);
     if (options.log && !simhost::write_log_file(*options.log)) {
         throw std::runtime_error(options.log->string() + ": cannot be written");
     }
