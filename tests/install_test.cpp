@@ -3,7 +3,9 @@
 // and leaves no hook behind over a hot reload. And the README's install tree is the one made here.
 #include <gtest/gtest.h>
 
+#include <DynamicOutput/Output.hpp>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include <simhost/trading.hpp>
@@ -24,10 +26,18 @@ const std::string has_enabled = "Mod 'Tallyglass' has enabled.txt, starting mod.
 const std::string starting = "Starting C++ mod 'Tallyglass'\n";
 const std::string disabled = "Mod 'Tallyglass' disabled in mods.txt.\n";
 const std::string loaded = testing_support::default_startup + std::string(".\n");
+const std::string no_dlls = "Could not find the dlls folder for mod Tallyglass\n";
+const std::string no_exports =
+    "Failed to find exported mod lifecycle functions for mod Tallyglass\n";
 // The mod's dlls folder and a separator, in an expected line.
 const std::string dlls_main =
     "<dlls>" + std::string(1, static_cast<char>(std::filesystem::path::preferred_separator)) +
     "main.dll";
+std::string load_failed(const std::string& code) {
+    return "Failed to load dll <" + dlls_main + "> for mod Tallyglass, error code: " + code + "\n";
+}
+const std::string threw =
+    "Failed to load dll <" + dlls_main + "\n> for mod Tallyglass, because: no game data found\n";
 
 // The log of a hot reload with DebugLogging on: the old hooks go, the new ones take ids from 9.
 Lines reload_lines() {
@@ -64,73 +74,36 @@ struct Row {
     bool reload = false;
 };
 
+// Rows of one or two lines, lined up by hand.
+// clang-format off
 const Row rows[] = {
     {"the README's install", {from_list, no_list, from_enabled, has_enabled, loaded}, true},
-    {"the library as dlls/Tallyglass.dll",
-     {"Failed to load dll <" + dlls_main + "> for mod Tallyglass, error code: 0x7e\n", from_list,
-      no_list, from_enabled},
-     false,
-     lib,
-     "dlls/Tallyglass.dll"},
-    {"no dlls folder",
-     {"Could not find the dlls folder for mod Tallyglass\n", from_list, no_list, from_enabled},
-     false,
-     lib,
-     "Tallyglass.dll"},
-    {"a library without uninstall_mod",
-     {"Failed to find exported mod lifecycle functions for mod Tallyglass\n", from_list, no_list,
-      from_enabled},
-     false,
+    {"the library as dlls/Tallyglass.dll", {load_failed("0x7e"), from_list, no_list, from_enabled},
+     false, lib, "dlls/Tallyglass.dll"},
+    {"no dlls folder", {no_dlls, from_list, no_list, from_enabled}, false, lib, "Tallyglass.dll"},
+    {"a main.dll that is no library", {load_failed("0xc1"), from_list, no_list, from_enabled},
+     false, TALLYGLASS_README},
+    {"a library without uninstall_mod", {no_exports, from_list, no_list, from_enabled}, false,
      TALLYGLASS_NO_UNINSTALL},
-    {"Tallyglass : 0 in mods.txt",
-     {from_list, disabled, from_enabled},
-     false,
-     lib,
-     main_dll,
-     "Tallyglass : 0\n",
-     false},
+    {"Tallyglass : 0 in mods.txt", {from_list, disabled, from_enabled}, false, lib, main_dll,
+     "Tallyglass : 0\n", false},
     {"Tallyglass : 0 in mods.txt and an enabled.txt",
-     {from_list, disabled, from_enabled, has_enabled, loaded},
-     true,
-     lib,
-     main_dll,
+     {from_list, disabled, from_enabled, has_enabled, loaded}, true, lib, main_dll,
      "Tallyglass : 0\n"},
-    {"lines with ';', of 4 characters or with a tab; then one of 5",
-     {from_list, "Starting C++ mod 'Tg'\n", loaded, from_enabled},
-     true,
-     lib,
-     main_dll,
-     "Tg:1\n; Tg : 1\nTg : 1 ; on\nTg\t: 1\nTg :1\n",
-     false,
-     "Tg"},
-    {"Tallyglass : 1 first after a byte-order mark",
-     {from_list, from_enabled},
-     false,
-     lib,
-     main_dll,
-     "\xEF\xBB\xBFTallyglass : 1\r\n",
-     false},
-    {"Tallyglass : 1 on the second line",
-     {from_list, starting, loaded, from_enabled},
-     true,
-     lib,
-     main_dll,
-     "\xEF\xBB\xBF; Built-in mods\r\nTallyglass : 1\r\n",
-     false},
-    {"Tallyglass : 1 twice: one mod object",
-     {from_list, starting, loaded, starting, from_enabled},
-     true,
-     lib,
-     main_dll,
-     "Tallyglass : 1\nTallyglass:1\n",
-     false},
-    {"a start_mod that throws",
-     {from_list, no_list, from_enabled, has_enabled,
-      "Failed to load dll <" + dlls_main + "\n> for mod Tallyglass, because: no game data found\n"},
-     false,
+    {"lines with ';', of 4 characters, with a tab or in other case; then one of 5",
+     {from_list, "Starting C++ mod 'Tg'\n", loaded, from_enabled}, true, lib, main_dll,
+     "Tg:1\n; Tg : 1\nTg : 1 ; on\nTg\t: 1\ntg : 1\nTg :1\n", false, "Tg"},
+    {"Tallyglass : 1 first after a byte-order mark", {from_list, from_enabled}, false, lib,
+     main_dll, "\xEF\xBB\xBFTallyglass : 1\r\n", false},
+    {"Tallyglass : 1 on the second line", {from_list, starting, loaded, from_enabled}, true, lib,
+     main_dll, "\xEF\xBB\xBF; Built-in mods\r\nTallyglass : 1\r\n", false},
+    {"Tallyglass : 1 twice: one mod object", {from_list, starting, loaded, starting, from_enabled},
+     true, lib, main_dll, "Tallyglass : 1\nTallyglass:1\n", false},
+    {"a start_mod that throws", {from_list, no_list, from_enabled, has_enabled, threw}, false,
      TALLYGLASS_THROWING_START},
     {"a hot reload", reload_lines(), true, lib, main_dll, std::nullopt, true, "Tallyglass", true},
 };
+// clang-format on
 
 // The README's install, changed as the row says; the row's lines with the mod's dlls folder.
 Lines arrange(const simhost::GameFolder& game, const Row& row) {
@@ -187,6 +160,34 @@ TEST(Install, WaysToLayOutAndEnableTheMod) {
         EXPECT_EQ(simhost::registered_hook_count(), row.started ? 4u : 0u);
         EXPECT_TRUE(simhost::orphaned_hooks().empty());
     }
+    simhost::reset();
+}
+
+// Each output call is one entry after its UTC second; UTF-8 without a byte-order mark.
+TEST(Install, UE4SSLogStampsEachOutputCall) {
+    using namespace std::chrono;
+    simhost::reset();
+    simhost::set_log_clock([] {
+        return sys_days{year{2024} / 2 / 18} + hours{11} + minutes{48} + milliseconds{47999};
+    });
+    simhost::GameFolder game("log");
+    {
+        simhost::ModHost host(game.mods());
+        host.install_mods();
+        host.start_mods();
+        RC::Output::send(STR("no line break"));
+        RC::Output::send(STR("; \u00e4\U0001F600") + testing_support::String(1, 0xD800) +
+                         STR("\n"));
+    }
+    simhost::set_log_clock({});
+    const std::string stamp = "[2024-02-18 11:48:47] ";
+    const std::string expected = stamp + from_list + stamp + no_list + stamp + from_enabled +
+                                 stamp + "no line break" + stamp +
+                                 "; \xC3\xA4\xF0\x9F\x98\x80\xEF\xBF\xBD\n";
+    EXPECT_EQ(simhost::log_file_text(), expected);
+    ASSERT_TRUE(simhost::write_log_file(game.win64() / "UE4SS.log"));
+    std::ifstream in(game.win64() / "UE4SS.log", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
     simhost::reset();
 }
 
