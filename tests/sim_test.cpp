@@ -285,6 +285,7 @@ TEST(CommandLine, ExitCodesAndMessages) {
         {"--mods " + mods.string() + " --no-ini", 2, "cannot apply"},
         {"--mods " + (folder / "none").string(), 2, "none: no such folder"},
         {"--log " + log.string(), 0, "[Tallyglass] Loaded"},
+        {"--log " + (folder / "none" / "UE4SS.log").string(), 2, "UE4SS.log: cannot be written"},
     };
     for (const auto& c : cases) {
         auto run = run_tool(c.args);

@@ -79,6 +79,10 @@ SessionResult play(const Scenario& scenario, const PlayOptions& options) {
         throw std::runtime_error("a scenario's \"ini\" cannot apply to a Mods folder: the mod "
                                  "there reads the Tallyglass.ini of its own folder");
     }
+    // Found out before the mod is loaded, as every other error of the command line.
+    if (options.log && !std::ofstream(*options.log, std::ios::binary)) {
+        throw std::runtime_error(options.log->string() + ": cannot be written");
+    }
     simhost::reset();
     auto screen = simhost::trading::build_screen();
     const std::pair<Panel, const std::vector<ScenarioItem>*> panels[] = {
