@@ -31,17 +31,26 @@ tallyglass::Config config_of_started(const simhost::ModHost& host) {
 }
 
 // One run of the game over a Mods folder: the host starts what is enabled, the trade opens, the
-// game exits. Gives the settings of the started mod.
+// game exits. Gives the settings of the started mod. What a mod lets out into the host would take
+// the game down; here it ends the session with a message.
 tallyglass::Config launch(const std::filesystem::path& mods, simhost::trading::Screen& screen,
                           std::int32_t opens) {
-    simhost::ModHost host(mods);
-    host.install_mods();
-    host.start_mods();
-    host.fire_unreal_init();
-    for (std::int32_t i = 0; i < opens; ++i) {
-        screen.open();
+    try {
+        simhost::ModHost host(mods);
+        host.install_mods();
+        host.start_mods();
+        host.fire_unreal_init();
+        for (std::int32_t i = 0; i < opens; ++i) {
+            screen.open();
+        }
+        return config_of_started(host);
+    } catch (const std::exception& error) {
+        throw std::runtime_error(std::string("the game would crash: a mod let out \"") +
+                                 error.what() + "\"");
+    } catch (...) {
+        throw std::runtime_error("the game would crash: a mod let out an exception of a type not "
+                                 "derived from std::exception");
     }
-    return config_of_started(host);
 }
 
 simhost::trading::Item to_item(const ScenarioItem& in) {

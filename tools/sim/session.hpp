@@ -43,6 +43,7 @@ std::filesystem::path default_library();
 
 // A mod that the host does not start is no error: the trade is played without it. Throws
 // std::runtime_error when the game folder cannot be made, `mods` is no folder, the scenario
-// brings settings that a Mods folder would ignore, or the log cannot be written.
+// brings settings that a Mods folder would ignore, the log cannot be written, or a mod lets an
+// exception out into the host (the game would crash).
 SessionResult play(const Scenario& scenario, const PlayOptions& options);
 } // namespace sim
