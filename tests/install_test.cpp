@@ -101,6 +101,8 @@ const Row rows[] = {
      true, lib, main_dll, "Tallyglass : 1\nTallyglass:1\n", false},
     {"a start_mod that throws", {from_list, no_list, from_enabled, has_enabled, threw}, false,
      TALLYGLASS_THROWING_START},
+    {"a start_mod that gives null", {from_list, no_list, from_enabled, has_enabled}, false,
+     TALLYGLASS_NULL_START},
     {"a hot reload", reload_lines(), true, lib, main_dll, std::nullopt, true, "Tallyglass", true},
 };
 // clang-format on

@@ -1,6 +1,6 @@
-// Mod libraries that go wrong in the ways the host's loader reports: ODD_NO_UNINSTALL exports
+// Mod libraries that go wrong in the ways the host's loader must handle: ODD_NO_UNINSTALL exports
 // start_mod without uninstall_mod, ODD_THROWING_START has a start_mod that throws a standard
-// exception.
+// exception, ODD_NULL_START one that gives no mod object.
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -21,6 +21,6 @@ ODD_EXPORT RC::CppUserModBase* start_mod() {
 #endif
 }
 
-#ifdef ODD_THROWING_START
+#ifndef ODD_NO_UNINSTALL
 ODD_EXPORT void uninstall_mod(RC::CppUserModBase*) {}
 #endif

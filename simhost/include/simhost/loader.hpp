@@ -48,6 +48,7 @@ public:
     // The started mod of that name, or null.
     RC::CppUserModBase* started(RC::StringViewType name) const;
 
+    // The host's record of one mod folder, its library and entry points (in loader.cpp).
     struct CppMod;
 
 private:
