@@ -442,3 +442,20 @@ TEST_F(Capture, FaultInTheMiddleOfAPassKeepsEarlierRows) {
     }
 }
 } // namespace
+
+namespace {
+// Counters stop at the top of their range instead of overflowing (UBSan halts on that).
+TEST_F(Capture, CountersAtTheTopOfTheirRangeKeepWorking) {
+    screen.add(Panel::OfferBuy, {.name = STR("Sword"), .base = 80, .price = 120});
+    screen.add(Panel::Trader, {.name = STR("Axe"), .base = 60, .price = 90});
+    start(true, true);
+    constexpr std::int32_t top = std::numeric_limits<std::int32_t>::max();
+    mod->capture_generation = mod->value_hook_calls = mod->list_hook_calls = top;
+    screen.open();
+    EXPECT_EQ(utf8(game::text_of(screen.slots[0].text_block)), "120 (60)");
+    EXPECT_EQ(utf8(game::text_of(screen.slots[1].text_block)), "90 (45)");
+    EXPECT_EQ(mod->capture_generation, top);
+    EXPECT_EQ(mod->value_hook_calls, top);
+    EXPECT_EQ(mod->list_hook_calls, top);
+}
+} // namespace

@@ -50,14 +50,6 @@ std::vector<std::string> failure_lines(const std::vector<std::string>& lines) {
     return out;
 }
 
-std::vector<std::string> registered() {
-    std::vector<std::string> out;
-    for (const auto& path : simhost::registered_paths()) {
-        out.push_back(utf8(path));
-    }
-    return out;
-}
-
 // The operation, what it was made on and its detail: for the failure messages only.
 std::string record_label(const CallRecord& r) {
     std::string label = simhost::op_name(r.op);
@@ -197,7 +189,7 @@ Outcome play(std::optional<Injection> fault = std::nullopt) {
     out.in_text_rewrite = mod->in_text_rewrite;
     // A fresh capture and a fresh price: rewritten unless the hooks it needs are not live;
     // without the value hook the slot's row comes from the trader's list, by position.
-    const auto live = registered();
+    const auto live = testing_support::registered_paths();
     auto is_live = [&](const HookInfo& h) {
         return std::count(live.begin(), live.end(), utf8(h.path)) > 0;
     };
@@ -211,7 +203,7 @@ Outcome play(std::optional<Injection> fault = std::nullopt) {
     mod.reset(); // a destructor that threw would end the whole run
     out.total = calls();
     simhost::disarm_faults();
-    out.hooks_left = registered();
+    out.hooks_left = testing_support::registered_paths();
     out.log = log_lines();
     out.escapes += simhost::callback_escapes();
     out.faults_thrown = simhost::faults_thrown();

@@ -1,4 +1,5 @@
-// The mod library as the host sees it: loaded from its folder, started, initialised, removed.
+// The mod library as the host sees it: installed, loaded and started by the host's loader,
+// initialised, and removed on a hot reload's uninstall.
 #include <gtest/gtest.h>
 
 #include <Mod/CppUserModBase.hpp>
@@ -6,31 +7,19 @@
 #include "support.hpp"
 
 namespace {
+using testing_support::Launch;
 using testing_support::log_lines;
-using testing_support::ModFolder;
+using testing_support::log_lines_with;
 using testing_support::utf8;
 
-const std::string value_path = "/Script/G1R.TradingBalanceInventory:UpdateInventory";
-const std::string list_path = "/Script/G1R.DiscreteItemViewWidget:SetListItemsBP";
-const std::string item_path = "/Script/G1R.DiscreteItemViewWidget:GetItemAt";
-const std::string text_path = "/Script/UMG.TextBlock:SetText";
-const std::string default_startup =
-    "[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, DisplayMode=ValueTextAppend, "
-    "BaseValuePercent=75, HeatmapEnabled=true, HeatmapMode=Directional, "
-    "HeatmapMaxDistancePercent=100.\n";
-
-std::string registered(const std::string& path, int pre, int post) {
-    return "[Tallyglass] Registered hook for " + path + " (pre=" + std::to_string(pre) +
-           ", post=" + std::to_string(post) + ").\n";
-}
-
-std::vector<std::string> registered_paths() {
-    std::vector<std::string> out;
-    for (const auto& p : simhost::registered_paths()) {
-        out.push_back(utf8(p));
-    }
-    return out;
-}
+using testing_support::registered;
+using testing_support::registered_paths;
+const std::string value_path = testing_support::hook_paths[0];
+const std::string list_path = testing_support::hook_paths[1];
+const std::string item_path = testing_support::hook_paths[2];
+const std::string text_path = testing_support::hook_paths[3];
+const std::string default_startup = testing_support::default_startup + std::string(".\n");
+const std::string stopping = "Stopping C++ mod 'Tallyglass' for uninstall\n";
 
 class Lifecycle : public testing_support::WorldTest {};
 
@@ -58,22 +47,14 @@ TEST_F(Lifecycle, StartupLineShowsTheSettingsInForce) {
           "HeatmapMaxDistancePercent=40, ProbeValues=true, DebugLogging=false.\n"}},
     };
     for (const auto& c : cases) {
-        simhost::clear_log();
-        ModFolder folder(c.ini);
-        simhost::LoadedMod mod(folder.library());
-        mod.start();
-        EXPECT_EQ(log_lines(), c.lines) << c.name;
+        Launch launch(c.ini);
+        EXPECT_EQ(log_lines_with("[Tallyglass]"), c.lines) << c.name;
+        ASSERT_NE(launch.mod(), nullptr);
+        EXPECT_EQ(utf8(launch.mod()->ModName + STR(" ") + launch.mod()->ModVersion + STR(", ") +
+                       launch.mod()->ModAuthors + STR(": ") + launch.mod()->ModDescription),
+                  "Tallyglass 0.4.0-rc1, brasswick: Native UE4SS trade value display patch for "
+                  "Worthmark");
     }
-}
-
-TEST_F(Lifecycle, MetadataOfTheModObject) {
-    ModFolder folder;
-    simhost::LoadedMod mod(folder.library());
-    RC::CppUserModBase* base = mod.start();
-    EXPECT_EQ(utf8(base->ModName), "Tallyglass");
-    EXPECT_EQ(utf8(base->ModVersion), "0.4.0-rc1");
-    EXPECT_EQ(utf8(base->ModDescription), "Native UE4SS trade value display patch for Worthmark");
-    EXPECT_EQ(utf8(base->ModAuthors), "brasswick");
 }
 
 TEST_F(Lifecycle, UnrealInitRegistersWhatTheSettingsAskFor) {
@@ -110,16 +91,14 @@ TEST_F(Lifecycle, UnrealInitRegistersWhatTheSettingsAskFor) {
     for (const auto& c : cases) {
         simhost::reset();
         simhost::game::install();
-        ModFolder folder(c.ini);
-        simhost::LoadedMod mod(folder.library());
-        mod.start();
+        Launch launch(c.ini);
         simhost::clear_log();
-        mod.unreal_init();
+        launch.host.fire_unreal_init();
         EXPECT_EQ(log_lines(), c.lines) << c.name;
         EXPECT_EQ(registered_paths(), c.paths) << c.name;
         simhost::clear_log();
-        mod.uninstall();
-        EXPECT_EQ(log_lines(), std::vector<std::string>{}) << c.name << ": unload is quiet";
+        launch.host.uninstall_mods();
+        EXPECT_EQ(log_lines(), std::vector<std::string>{stopping}) << c.name << ": unload is quiet";
         EXPECT_EQ(simhost::registered_hook_count(), 0u) << c.name;
     }
 }
@@ -142,18 +121,6 @@ TEST_F(Lifecycle, RegistrationOutcomes) {
              simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {0, 0});
          },
          registered(text_path, 0, 0), false},
-        {"standard exception",
-         [] {
-             simhost::arm_fault({simhost::Op::RegisterHook, 4});
-         },
-         "[Tallyglass] Failed to register hook for " + text_path +
-             ": simulated host fault in RegisterHook\n",
-         false},
-        {"other exception",
-         [] {
-             simhost::arm_fault({simhost::Op::RegisterHook, 4, simhost::FaultKind::Foreign});
-         },
-         "[Tallyglass] Failed to register hook for " + text_path + ": unknown exception.\n", false},
         {"no such function",
          [] { simhost::remove_function(simhost::find_class(STR("TextBlock")), STR("SetText")); },
          "[Tallyglass] Failed to register hook for " + text_path +
@@ -163,109 +130,45 @@ TEST_F(Lifecycle, RegistrationOutcomes) {
     for (const auto& c : cases) {
         simhost::reset();
         simhost::game::install();
-        ModFolder folder("DebugLogging=true\n");
-        simhost::LoadedMod mod(folder.library());
-        mod.start();
+        Launch launch("DebugLogging=true\n");
         c.arrange();
         simhost::clear_log();
-        mod.unreal_init();
+        launch.host.fire_unreal_init();
         auto lines = log_lines();
         ASSERT_EQ(lines.size(), 5u) << c.name;
         EXPECT_EQ(lines[1], registered(value_path, 1, 2)) << c.name;
         EXPECT_EQ(lines[4], c.line) << c.name;
         simhost::clear_log();
-        mod.uninstall();
+        launch.host.uninstall_mods();
         auto removal = log_lines();
-        ASSERT_FALSE(removal.empty()) << c.name;
-        EXPECT_EQ(removal.front() == "[Tallyglass] Unregistered hook for " + text_path + ".\n",
+        ASSERT_EQ(removal.size(), c.removed ? 5u : 4u) << c.name;
+        EXPECT_EQ(removal[1] == "[Tallyglass] Unregistered hook for " + text_path + ".\n",
                   c.removed)
             << c.name;
-        EXPECT_EQ(removal.size(), c.removed ? 4u : 3u) << c.name;
     }
-}
-
-TEST_F(Lifecycle, RemovalInReverseOrderWithDebugLogging) {
-    ModFolder folder("DebugLogging=true\n");
-    simhost::LoadedMod mod(folder.library());
-    mod.start();
-    mod.unreal_init();
-    simhost::clear_log();
-    mod.uninstall();
-    EXPECT_EQ(log_lines(), (std::vector<std::string>{
-                               "[Tallyglass] Unregistered hook for " + text_path + ".\n",
-                               "[Tallyglass] Unregistered hook for " + item_path + ".\n",
-                               "[Tallyglass] Unregistered hook for " + list_path + ".\n",
-                               "[Tallyglass] Unregistered hook for " + value_path + ".\n",
-                           }));
-    EXPECT_EQ(simhost::registered_hook_count(), 0u);
 }
 
 TEST_F(Lifecycle, AFailedRemovalDoesNotStopTheOthers) {
     for (auto kind : {simhost::FaultKind::Standard, simhost::FaultKind::Foreign}) {
         simhost::reset();
         simhost::game::install();
-        ModFolder folder;
-        simhost::LoadedMod mod(folder.library());
-        mod.start();
-        mod.unreal_init();
+        Launch launch;
+        launch.host.fire_unreal_init();
         simhost::arm_fault({simhost::Op::UnregisterHook, 2, kind});
         simhost::clear_log();
-        mod.uninstall();
-        EXPECT_EQ(log_lines(), std::vector<std::string>{"[Tallyglass] Hook unregister failed for " +
-                                                        item_path + "; continuing unload.\n"});
+        launch.host.uninstall_mods();
+        EXPECT_EQ(log_lines(),
+                  (std::vector<std::string>{stopping, "[Tallyglass] Hook unregister failed for " +
+                                                          item_path + "; continuing unload.\n"}));
         std::vector<std::string> asked;
         for (const auto& p : simhost::unregistered_paths()) {
             asked.push_back(utf8(p));
         }
         EXPECT_EQ(asked, (std::vector<std::string>{text_path, item_path, list_path, value_path}));
-        EXPECT_EQ(registered_paths(), std::vector<std::string>{item_path})
-            << "only the failed removal is left with the host";
+        EXPECT_EQ(registered_paths(), std::vector<std::string>{});
+        ASSERT_EQ(simhost::orphaned_hooks().size(), 1u);
+        EXPECT_EQ(utf8(simhost::orphaned_hooks()[0]), item_path)
+            << "only the failed removal outlives the library";
     }
-}
-
-TEST_F(Lifecycle, HooksRunAfterTheFunctionUntilRemoved) {
-    ModFolder folder;
-    simhost::LoadedMod mod(folder.library());
-    mod.start();
-    mod.unreal_init();
-    auto* block = simhost::game::new_text_block(STR("Text_Value"), nullptr);
-    std::uint64_t before = simhost::host_calls();
-    simhost::game::set_text(block, STR("120"));
-    EXPECT_GT(simhost::host_calls(), before) << "the TextBlock hook ran and named its object";
-    mod.uninstall();
-    before = simhost::host_calls();
-    simhost::game::set_text(block, STR("121"));
-    EXPECT_EQ(simhost::host_calls(), before) << "no callback after removal";
-}
-
-TEST_F(Lifecycle, AFailingLogStopsNeitherStartNorRegistration) {
-    struct Case {
-        const char* name;
-        std::uint64_t failing_line; // counted over the log lines sent from start_mod on
-    };
-    const Case cases[] = {
-        {"the start-up line", 1},
-        {"a registration line", 3},
-    };
-    for (const auto& c : cases) {
-        simhost::reset();
-        simhost::game::install();
-        ModFolder folder("");
-        simhost::LoadedMod mod(folder.library());
-        simhost::arm_fault({simhost::Op::OutputSend, c.failing_line});
-        ASSERT_NO_THROW(mod.start()) << c.name;
-        ASSERT_NO_THROW(mod.unreal_init()) << c.name;
-        EXPECT_EQ(registered_paths().size(), 4u) << c.name;
-        mod.uninstall();
-        EXPECT_EQ(simhost::registered_hook_count(), 0u)
-            << c.name << ": a hook the host holds is removed, whatever its line did";
-    }
-}
-
-TEST_F(Lifecycle, UninstallOfNullDoesNothing) {
-    ModFolder folder;
-    simhost::LoadedMod mod(folder.library());
-    mod.uninstall_entry()(nullptr);
-    EXPECT_TRUE(simhost::log().empty());
 }
 } // namespace

@@ -100,16 +100,17 @@ sim::Scenario small_trade() {
 }
 
 TEST(Session, SmallTradeAsJson) {
-    auto result = sim::play(small_trade(), sim::default_library());
+    auto result = sim::play(small_trade(), {sim::default_library(), {}, {}});
     std::ostringstream out;
     sim::write_json(out, result);
     auto doc = nlohmann::json::parse(out.str());
-    ASSERT_EQ(doc["log"].size(), 6u);
-    EXPECT_EQ(doc["log"][0],
+    ASSERT_EQ(doc["log"].size(), 10u);
+    EXPECT_EQ(doc["log"][3], "Mod 'Tallyglass' has enabled.txt, starting mod.\n");
+    EXPECT_EQ(doc["log"][4],
               "[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, "
               "DisplayMode=ValueTextAppend, BaseValuePercent=75, HeatmapEnabled=true, "
               "HeatmapMode=Directional, HeatmapMaxDistancePercent=100.\n");
-    EXPECT_EQ(doc["log"][5],
+    EXPECT_EQ(doc["log"][9],
               "[Tallyglass] Registered hook for /Script/UMG.TextBlock:SetText (pre=7, post=8).\n");
     ASSERT_EQ(doc["slots"].size(), 3u);
     const auto& sword = doc["slots"][0];
@@ -175,7 +176,7 @@ TEST(Session, PictureIsWellFormedSvg) {
         auto scenario = small_trade();
         scenario.trader[0].item = "<Sword & \"Shield\">";
         scenario.ini = std::string("HeatmapMode=") + mode + "\n";
-        auto result = sim::play(scenario, sim::default_library());
+        auto result = sim::play(scenario, {sim::default_library(), {}, {}});
         std::ostringstream out;
         sim::write_svg(out, result);
         std::string svg = out.str();
@@ -183,6 +184,38 @@ TEST(Session, PictureIsWellFormedSvg) {
         EXPECT_NE(svg.find("&lt;Sword &amp; &quot;Shield&quot;&gt;"), std::string::npos) << mode;
         EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
         EXPECT_NE(svg.find("linearGradient"), std::string::npos) << "the legend";
+    }
+}
+
+TEST(Session, PlaysWhatAModsFolderHolds) {
+    struct Case {
+        const char* name;
+        void (*install)(const simhost::GameFolder&);
+        std::int32_t percent; // of the settings in force
+        const char* sword;
+    };
+    const Case cases[] = {
+        {"installed with its settings",
+         [](const simhost::GameFolder& g) {
+             g.install(TALLYGLASS_LIBRARY, "BaseValuePercent=50\n");
+         },
+         50, "120 (66)"},
+        {"installed, not enabled",
+         [](const simhost::GameFolder& g) {
+             g.install(TALLYGLASS_LIBRARY, "BaseValuePercent=50\n");
+             std::filesystem::remove(g.mods() / "Tallyglass" / "enabled.txt");
+         },
+         75, "120"},
+    };
+    for (const auto& c : cases) {
+        simhost::GameFolder game("sim");
+        c.install(game);
+        auto scenario = small_trade();
+        scenario.ini.reset();
+        auto result = sim::play(scenario, {{}, game.mods(), {}});
+        EXPECT_EQ(result.config.BaseValuePercent, c.percent) << c.name;
+        EXPECT_EQ(result.slots[0].text, c.sword) << c.name;
+        EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << c.name;
     }
 }
 
@@ -234,6 +267,8 @@ TEST(CommandLine, ExitCodesAndMessages) {
     std::ofstream(bad) << R"({"trader": [{"item": "a", "base": "x", "price": 1}]})";
     auto ini = folder / "ok.ini";
     std::ofstream(ini) << "Enabled=true\n";
+    const auto log = folder / "UE4SS.log", mods = folder / "Mods";
+    std::filesystem::create_directory(mods);
     struct Case {
         std::string args;
         int code;
@@ -246,6 +281,11 @@ TEST(CommandLine, ExitCodesAndMessages) {
         {bad.string(), 2, bad.string() + ": trader[0].base: expected a whole number\n"},
         {(folder / "missing.json").string(), 2, "missing.json: cannot be read"},
         {"--check-ini " + ini.string(), 0, "line 1: applied Enabled = true"},
+        {"--mods " + mods.string(), 0, "No mods.txt file found...\n"},
+        {"--mods " + mods.string() + " --no-ini", 2, "cannot apply"},
+        {"--mods " + (folder / "none").string(), 2, "none: no such folder"},
+        {"--log " + log.string(), 0, "[Tallyglass] Loaded"},
+        {"--log " + (folder / "none" / "UE4SS.log").string(), 2, "UE4SS.log: cannot be written"},
     };
     for (const auto& c : cases) {
         auto run = run_tool(c.args);
@@ -256,6 +296,17 @@ TEST(CommandLine, ExitCodesAndMessages) {
                 << c.args << ": the mod is not loaded";
         }
     }
+    std::ifstream written(log, std::ios::binary);
+    std::size_t entries = 0;
+    const std::string shape = "[0000-00-00 00:00:00] "; // 0: any digit
+    for (std::string line; std::getline(written, line); ++entries) {
+        bool stamped = line.size() > shape.size();
+        for (std::size_t i = 0; stamped && i < shape.size(); ++i) {
+            stamped = shape[i] == '0' ? line[i] >= '0' && line[i] <= '9' : line[i] == shape[i];
+        }
+        EXPECT_TRUE(stamped) << line;
+    }
+    EXPECT_EQ(entries, 11u) << "the host's lines and the mod's";
     std::filesystem::remove_all(folder);
 }
 } // namespace

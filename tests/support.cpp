@@ -1,15 +1,24 @@
 #include "support.hpp"
 
-#include <atomic>
-#include <chrono>
-#include <fstream>
-
 namespace testing_support {
 std::string utf8(const String& text) {
     return tallyglass::to_utf8(text);
 }
 String wide(const std::string& text) {
     return tallyglass::from_utf8(text);
+}
+
+std::string registered(const std::string& path, int pre, int post) {
+    return "[Tallyglass] Registered hook for " + path + " (pre=" + std::to_string(pre) +
+           ", post=" + std::to_string(post) + ").\n";
+}
+
+std::vector<std::string> registered_paths() {
+    std::vector<std::string> out;
+    for (const auto& path : simhost::registered_paths()) {
+        out.push_back(utf8(path));
+    }
+    return out;
 }
 
 std::vector<std::string> log_lines() {
@@ -39,39 +48,9 @@ void WorldTest::TearDown() {
     simhost::reset();
 }
 
-std::filesystem::path temp_folder(const std::string& tag) {
-    static std::atomic<int> counter{0};
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    auto path =
-        std::filesystem::temp_directory_path() /
-        ("tallyglass-" + tag + "-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path);
-    return path;
-}
-
-ModFolder::ModFolder(std::optional<std::string> ini) {
-    root_path = temp_folder("mod");
-    auto dlls = root_path / "Mods" / "Tallyglass" / "dlls";
-    std::filesystem::create_directories(dlls);
-    std::filesystem::path built(TALLYGLASS_LIBRARY);
-    library_path = dlls / built.filename();
-    std::filesystem::copy_file(built, library_path);
-    if (ini) {
-        write_settings(*ini);
-    }
-}
-
-ModFolder::~ModFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_path, ignored);
-}
-
-std::filesystem::path ModFolder::settings() const {
-    return root_path / "Mods" / "Tallyglass" / "Tallyglass.ini";
-}
-
-void ModFolder::write_settings(const std::string& text) const {
-    std::ofstream out(settings(), std::ios::binary);
-    out << text;
+Launch::Launch(const std::optional<std::string>& ini) : host(game.mods()) {
+    game.install(TALLYGLASS_LIBRARY, ini);
+    host.install_mods();
+    host.start_mods();
 }
 } // namespace testing_support

@@ -1,9 +1,8 @@
-// Shared helpers of the test suites: the host log as UTF-8, a mod folder laid out as the host
-// lays it out, and a fresh simulated world per test.
+// Shared helpers of the test suites: the host log as UTF-8, the mod installed and launched as the
+// host does it, and a fresh simulated world per test.
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <simhost/engine.hpp>
 #include <simhost/game.hpp>
+#include <simhost/install.hpp>
 #include <simhost/loader.hpp>
 
 #include "host/text.hpp"
@@ -20,6 +20,20 @@ using tallyglass::String;
 
 std::string utf8(const String& text);
 String wide(const std::string& text);
+
+// The mod's hook paths, in the order it registers them, and its line for one registration.
+inline constexpr const char* hook_paths[4] = {"/Script/G1R.TradingBalanceInventory:UpdateInventory",
+                                              "/Script/G1R.DiscreteItemViewWidget:SetListItemsBP",
+                                              "/Script/G1R.DiscreteItemViewWidget:GetItemAt",
+                                              "/Script/UMG.TextBlock:SetText"};
+std::string registered(const std::string& path, int pre, int post);
+// Paths registered with the host now, in UTF-8.
+std::vector<std::string> registered_paths();
+// The start-up line under the defaults, up to its closing "." and line break.
+inline constexpr const char* default_startup =
+    "[Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true, DisplayMode=ValueTextAppend, "
+    "BaseValuePercent=75, HeatmapEnabled=true, HeatmapMode=Directional, "
+    "HeatmapMaxDistancePercent=100";
 
 // The host log, one UTF-8 string per line, newline included.
 std::vector<std::string> log_lines();
@@ -33,23 +47,15 @@ protected:
     void TearDown() override;
 };
 
-// Mods/Tallyglass/dlls/<library> in a temporary folder, settings one level above "dlls".
-class ModFolder {
-public:
-    explicit ModFolder(std::optional<std::string> ini = std::nullopt);
-    ~ModFolder();
-    ModFolder(const ModFolder&) = delete;
-    ModFolder& operator=(const ModFolder&) = delete;
+using simhost::temp_folder;
 
-    const std::filesystem::path& library() const { return library_path; }
-    const std::filesystem::path& root() const { return root_path; }
-    std::filesystem::path settings() const;
-    void write_settings(const std::string& text) const;
+// The mod installed as the README says, in a temporary game folder, and the host launched over
+// it: its mods started, the engine not yet found.
+struct Launch {
+    explicit Launch(const std::optional<std::string>& ini = std::nullopt);
+    RC::CppUserModBase* mod() const { return host.started(STR("Tallyglass")); }
 
-private:
-    std::filesystem::path root_path;
-    std::filesystem::path library_path;
+    simhost::GameFolder game;
+    simhost::ModHost host;
 };
-
-std::filesystem::path temp_folder(const std::string& tag);
 } // namespace testing_support

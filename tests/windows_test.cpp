@@ -80,7 +80,7 @@ void write_settings(const std::wstring& folder, const std::string& text) {
         << text;
 }
 
-// Mods\Tallyglass\dlls\Tallyglass.dll in a temporary folder padded with folders of at most 200
+// Mods\Tallyglass\dlls\main.dll in a temporary folder padded with folders of at most 200
 // characters so that the library's full path has the length asked for (0: none). Everything is
 // made through "\\?\" paths, which have no length limit.
 struct PaddedModFolder {
@@ -92,7 +92,7 @@ struct PaddedModFolder {
                std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
         folder = base;
         make_directory(folder);
-        const std::wstring tail = L"\\Mods\\Tallyglass\\dlls\\Tallyglass.dll";
+        const std::wstring tail = L"\\Mods\\Tallyglass\\dlls\\main.dll";
         while (folder.size() + tail.size() < length) {
             std::size_t room = length - tail.size() - folder.size() - 1;
             folder += L"\\" +

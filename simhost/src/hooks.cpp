@@ -32,6 +32,7 @@ private:
 void invoke(const Hook& hook, const UnrealScriptFunctionCallable& callback, Context& context) {
     auto& registry = world().hooks;
     Running running(registry, hook.path);
+    detail::OwnerScope owner(hook.owner);
     try {
         callback(context, hook.custom_data);
     } catch (...) {
@@ -109,6 +110,32 @@ bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCall
 std::uint64_t callback_escapes() {
     return world().hooks.escapes;
 }
+const std::vector<String>& orphaned_hooks() {
+    return world().hooks.orphaned;
+}
+
+namespace detail {
+OwnerScope::OwnerScope(const void* owner) : outer(world().hooks.owner) {
+    world().hooks.owner = owner;
+}
+OwnerScope::~OwnerScope() {
+    world().hooks.owner = outer;
+}
+
+void drop_hooks_of(const void* owner, bool record) {
+    auto& registry = world().hooks;
+    auto orphan = [&](const Hook& h) {
+        if (h.owner != owner) {
+            return false;
+        }
+        if (record) {
+            registry.orphaned.push_back(h.path);
+        }
+        return true;
+    };
+    std::erase_if(registry.hooks, orphan);
+}
+} // namespace detail
 } // namespace simhost
 
 namespace RC::Unreal {
@@ -136,7 +163,8 @@ auto UObjectGlobals::RegisterHook(StringViewType function_path,
     }
     if (ids != std::pair<int, int>{0, 0}) {
         w.hooks.hooks.push_back(simhost::detail::Hook{StringType(function_path), function, ids,
-                                                      pre_callback, post_callback, custom_data});
+                                                      pre_callback, post_callback, custom_data,
+                                                      w.hooks.owner});
     }
     return ids;
 }

@@ -57,6 +57,38 @@ void clear_game_state();
 // Runs the function's native code between its hooks' pre- and post-callbacks.
 void run(UObject* object, UFunction* function, void* params);
 
+// The host's own log lines: in the log with the mod's, but no host call of the mod.
+void host_line(StringView line);
+// A launch starts a fresh log; at the game's exit it closes, and what is sent then is dropped.
+void open_log();
+void close_log();
+// Closes the log for one scope, for releasing what the real host never releases.
+class LogMute {
+public:
+    LogMute();
+    ~LogMute();
+    LogMute(const LogMute&) = delete;
+    LogMute& operator=(const LogMute&) = delete;
+
+private:
+    bool was_closed;
+};
+
+// Hooks registered while `owner`'s code runs belong to it (also from inside its callbacks).
+class OwnerScope {
+public:
+    explicit OwnerScope(const void* owner);
+    ~OwnerScope();
+    OwnerScope(const OwnerScope&) = delete;
+    OwnerScope& operator=(const OwnerScope&) = delete;
+
+private:
+    const void* outer;
+};
+// Takes the hooks of `owner` out of the registry before its library goes; `record` adds their
+// paths to orphaned_hooks().
+void drop_hooks_of(const void* owner, bool record);
+
 // Exceptions carry narrow text: anything past ASCII shows as '?'.
 inline std::string narrow(StringView text) {
     std::string out;

@@ -15,6 +15,8 @@ void reset() {
     w.hooks = {};
     w.classes.clear();
     w.log.clear();
+    w.log_times.clear();
+    w.log_closed = false;
     w.text_size.reset();
     w.calls = {};
     define_class(STR("/Script/CoreUObject"), STR("Package"));

@@ -2,6 +2,7 @@
 // reset() brings every part back to its start.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
@@ -35,6 +36,7 @@ struct Hook {
     RC::Unreal::UnrealScriptFunctionCallable pre;
     RC::Unreal::UnrealScriptFunctionCallable post;
     void* custom_data{};
+    const void* owner{}; // the mod library whose code was running when it was registered
 };
 
 struct RunningCallback {
@@ -50,6 +52,8 @@ struct HookRegistry {
     std::uint64_t escapes{};
     std::uint64_t callback_runs{};
     std::vector<RunningCallback> running; // innermost last
+    const void* owner{};                  // the mod library whose code runs now, if any
+    std::vector<String> orphaned;
 };
 
 struct ArmedFault {
@@ -74,6 +78,8 @@ struct World {
     ObjectStore objects;
     HookRegistry hooks;
     std::vector<String> log;
+    std::vector<std::chrono::system_clock::time_point> log_times; // one per entry
+    bool log_closed{};
     std::optional<std::int32_t> text_size;
     HostCalls calls;
 };

@@ -69,13 +69,14 @@ void Tallyglass::on_unreal_init() {
 }
 
 void Tallyglass::register_hook(HookState& state, const Char* path, host::Callback callback) {
-    state.path = path;
     try {
+        // Inside the guard: copying the path allocates, and a failure must not reach the host.
+        state.path = path;
         state.ids = host::register_hook(state.path, std::move(callback), this);
     } catch (...) {
         state.registered = false;
         quietly([&, error = std::current_exception()] {
-            log_failure(STR("[Tallyglass] Failed to register hook for ") + state.path + STR(": "),
+            log_failure(String(STR("[Tallyglass] Failed to register hook for ")) + path + STR(": "),
                         error);
         });
         return;

@@ -55,6 +55,8 @@ int main(int argc, char** argv) {
     bool json = false;
     std::string picture;
     std::string check_file;
+    std::string log_file;
+    std::string mods_folder;
     app.add_option("SCENARIO", scenario_file,
                    "scenario JSON file (- for standard input); default: the built-in trade");
     auto* ini_opt = app.add_option("--ini", ini_file, "use this settings file");
@@ -62,6 +64,11 @@ int main(int argc, char** argv) {
     ini_opt->excludes(no_ini_opt);
     app.add_flag("--json", json, "print one JSON document: {\"log\": [...], \"slots\": [...]}");
     app.add_option("--picture", picture, "also draw the trading screen to this SVG file");
+    app.add_option("--log", log_file,
+                   "also write the whole log to this file, as UE4SS.log holds it");
+    app.add_option("--mods", mods_folder,
+                   "play with the mods of this Mods folder as a player installed them, instead of "
+                   "installing the built mod");
     auto* check_opt =
         app.add_option("--check-ini", check_file,
                        "explain what the mod makes of each line of a settings file, then exit");
@@ -101,6 +108,11 @@ int main(int argc, char** argv) {
             return usage_error;
         }
     }
+    if (!mods_folder.empty() && (scenario.ini || !ini_file.empty() || no_ini)) {
+        std::cerr << "tallyglass-sim: --mods plays the mod with the Tallyglass.ini of its own "
+                     "folder, so a scenario's \"ini\", --ini and --no-ini cannot apply\n";
+        return usage_error;
+    }
     if (no_ini) {
         scenario.ini.reset();
     } else if (!ini_file.empty()) {
@@ -114,7 +126,14 @@ int main(int argc, char** argv) {
 
     sim::SessionResult result;
     try {
-        result = sim::play(scenario, sim::default_library());
+        sim::PlayOptions options{sim::default_library(), std::nullopt, std::nullopt};
+        if (!mods_folder.empty()) {
+            options.mods = mods_folder;
+        }
+        if (!log_file.empty()) {
+            options.log = log_file;
+        }
+        result = sim::play(scenario, options);
     } catch (const std::exception& e) {
         std::cerr << "tallyglass-sim: " << e.what() << "\n";
         return usage_error;

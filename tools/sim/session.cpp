@@ -1,10 +1,13 @@
 #include "session.hpp"
 
-#include <chrono>
+#include <Mod/CppUserModBase.hpp>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <simhost/install.hpp>
 #include <simhost/loader.hpp>
 #include <simhost/trading.hpp>
+#include <stdexcept>
 
 #include "config/settings.hpp"
 #include "host/text.hpp"
@@ -13,31 +16,42 @@ namespace sim {
 namespace {
 using simhost::trading::Panel;
 
-// Mods/Tallyglass/dlls/<library> with the settings one level above "dlls", removed afterwards.
-class ModFolder {
-public:
-    ModFolder(const std::filesystem::path& library, const std::optional<std::string>& ini) {
-        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        root = std::filesystem::temp_directory_path() / ("tallyglass-sim-" + std::to_string(stamp));
-        auto dlls = root / "Mods" / "Tallyglass" / "dlls";
-        std::filesystem::create_directories(dlls);
-        copy = dlls / library.filename();
-        std::filesystem::copy_file(library, copy);
-        if (ini) {
-            std::ofstream out(root / "Mods" / "Tallyglass" / "Tallyglass.ini", std::ios::binary);
-            out << *ini;
+// The settings the host's started Tallyglass read: its folder's Tallyglass.ini over the defaults.
+tallyglass::Config config_of_started(const simhost::ModHost& host) {
+    tallyglass::Config config;
+    for (const auto& mod : host.mods()) {
+        if (mod.started && mod.started->ModName == STR("Tallyglass")) {
+            std::ifstream in(mod.folder / "Tallyglass.ini", std::ios::binary);
+            tallyglass::apply_config_text(std::string(std::istreambuf_iterator<char>(in), {}),
+                                          config);
+            break;
         }
     }
-    ~ModFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-    ModFolder(const ModFolder&) = delete;
-    ModFolder& operator=(const ModFolder&) = delete;
+    return config;
+}
 
-    std::filesystem::path root;
-    std::filesystem::path copy;
-};
+// One run of the game over a Mods folder: the host starts what is enabled, the trade opens, the
+// game exits. Gives the settings of the started mod. What a mod lets out into the host would take
+// the game down; here it ends the session with a message.
+tallyglass::Config launch(const std::filesystem::path& mods, simhost::trading::Screen& screen,
+                          std::int32_t opens) {
+    try {
+        simhost::ModHost host(mods);
+        host.install_mods();
+        host.start_mods();
+        host.fire_unreal_init();
+        for (std::int32_t i = 0; i < opens; ++i) {
+            screen.open();
+        }
+        return config_of_started(host);
+    } catch (const std::exception& error) {
+        throw std::runtime_error(std::string("the game would crash: a mod let out \"") +
+                                 error.what() + "\"");
+    } catch (...) {
+        throw std::runtime_error("the game would crash: a mod let out an exception of a type not "
+                                 "derived from std::exception");
+    }
+}
 
 simhost::trading::Item to_item(const ScenarioItem& in) {
     simhost::trading::Item out;
@@ -65,12 +79,19 @@ std::filesystem::path default_library() {
     return TALLYGLASS_LIBRARY;
 }
 
-SessionResult play(const Scenario& scenario, const std::filesystem::path& library) {
-    SessionResult result;
-    if (scenario.ini) {
-        tallyglass::apply_config_text(*scenario.ini, result.config);
+SessionResult play(const Scenario& scenario, const PlayOptions& options) {
+    std::error_code ignored;
+    if (options.mods && !std::filesystem::is_directory(*options.mods, ignored)) {
+        throw std::runtime_error(options.mods->string() + ": no such folder");
     }
-
+    if (options.mods && scenario.ini) {
+        throw std::runtime_error("a scenario's \"ini\" cannot apply to a Mods folder: the mod "
+                                 "there reads the Tallyglass.ini of its own folder");
+    }
+    // Found out before the mod is loaded, as every other error of the command line.
+    if (options.log && !std::ofstream(*options.log, std::ios::binary)) {
+        throw std::runtime_error(options.log->string() + ": cannot be written");
+    }
     simhost::reset();
     auto screen = simhost::trading::build_screen();
     const std::pair<Panel, const std::vector<ScenarioItem>*> panels[] = {
@@ -85,15 +106,15 @@ SessionResult play(const Scenario& scenario, const std::filesystem::path& librar
         }
     }
 
-    ModFolder folder(library, scenario.ini);
-    {
-        simhost::LoadedMod mod(folder.copy);
-        mod.start();
-        mod.unreal_init();
-        for (std::int32_t i = 0; i < scenario.opens; ++i) {
-            screen.open();
-        }
-        mod.uninstall();
+    SessionResult result;
+    std::optional<simhost::GameFolder> game;
+    if (!options.mods) {
+        game.emplace("sim");
+        game->install(options.library, scenario.ini);
+    }
+    result.config = launch(options.mods ? *options.mods : game->mods(), screen, scenario.opens);
+    if (options.log && !simhost::write_log_file(*options.log)) {
+        throw std::runtime_error(options.log->string() + ": cannot be written");
     }
 
     for (const auto& line : simhost::log()) {

@@ -1,5 +1,6 @@
-// Plays a scenario: loads the built mod into the simulated host as UE4SS would, opens the
-// trading screen and collects what the player sees and what the mod logged.
+// Plays a scenario: installs the built mod into a temporary game folder as a player would (or
+// takes a Mods folder a player installed), lets the simulated host's loader start it as UE4SS
+// does, opens the trading screen and collects what the player sees and the whole host log.
 #pragma once
 
 #include <array>
@@ -23,14 +24,26 @@ struct SlotView {
 };
 
 struct SessionResult {
-    std::vector<std::string> log; // UTF-8, each line as sent, newline included
+    std::vector<std::string> log; // UTF-8, the host's and the mod's entries as sent, in order
     std::vector<SlotView> slots;  // in panel order: trader, player, offer_buy, offer_sell
-    tallyglass::Config config;    // the settings in force, read as the mod reads them
+    tallyglass::Config config;    // what the started mod read from its Tallyglass.ini, or defaults
+};
+
+struct PlayOptions {
+    // The built mod, installed into a temporary game folder.
+    std::filesystem::path library;
+    // Play with what this Mods folder holds instead.
+    std::optional<std::filesystem::path> mods;
+    // Also write the whole session log here, as UE4SS.log holds it.
+    std::optional<std::filesystem::path> log;
 };
 
 // The mod library that tallyglass-sim loads: $TALLYGLASS_LIBRARY, else the one built with it.
 std::filesystem::path default_library();
 
-// Throws std::runtime_error when the library cannot be laid out or loaded.
-SessionResult play(const Scenario& scenario, const std::filesystem::path& library);
+// A mod that the host does not start is no error: the trade is played without it. Throws
+// std::runtime_error when the game folder cannot be made, `mods` is no folder, the scenario
+// brings settings that a Mods folder would ignore, the log cannot be written, or a mod lets an
+// exception out into the host (the game would crash).
+SessionResult play(const Scenario& scenario, const PlayOptions& options);
 } // namespace sim

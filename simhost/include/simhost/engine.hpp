@@ -7,9 +7,11 @@
 // "TextBlock /Engine/Transient.GameEngine_0:W_Trading_Main_C_0.WidgetTree.Text_Value".
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -84,9 +86,18 @@ long live_texts();
 // What FText::StaticSize() reports; nullopt restores the real size.
 void set_text_static_size(std::optional<std::int32_t> size);
 
-// The host log, line by line, as sent.
+// The host log: one entry per call of the output operation, the mod's and the host's own
+// (mod loader) in order, each as sent. A launch of the mod loader starts it afresh.
 const std::vector<String>& log();
 void clear_log();
+// The log as UE4SS.log holds it: UTF-8 without a byte-order mark, each entry after the UTC time
+// it was sent, "[YYYY-MM-DD HH:MM:SS] ". An entry without a line break of its own runs on into
+// the next entry's time stamp, as in the real file.
+std::string log_file_text();
+// False when the file cannot be written.
+bool write_log_file(const std::filesystem::path& path);
+// Where the time stamps come from; empty: the system clock. Kept over reset().
+void set_log_clock(std::function<std::chrono::system_clock::time_point()> clock);
 
 // Hooks.
 // The pair RegisterHook returns for `path` from now on, instead of fresh ids.
@@ -99,6 +110,10 @@ const std::vector<String>& unregistered_paths();
 // Replaces the post-callback of the live hook registered for `path`, e.g. by one that lets
 // exceptions through so that a test sees them; false when no hook is registered there.
 bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCallable post);
+// Paths of the hooks still registered when the host freed the library that registered them,
+// since reset(): the real host would run freed code at their next call. Taken out of the
+// registry as their library goes, so that here they never run.
+const std::vector<String>& orphaned_hooks();
 // Exceptions that a hook callback let out into the engine since reset(). The engine passes
 // them on to whoever made the game call, as a real host would crash the game.
 std::uint64_t callback_escapes();
