@@ -8,6 +8,7 @@
 
 #include "config/settings.hpp"
 #include "host/text.hpp"
+#include "interrupt.hpp"
 
 namespace sim {
 namespace {
@@ -65,7 +66,7 @@ std::filesystem::path default_library() {
     return TALLYGLASS_LIBRARY;
 }
 
-SessionResult play(const Scenario& scenario, const std::filesystem::path& library) {
+SessionResult play(const Scenario& scenario, const PlayOptions& options) {
     SessionResult result;
     if (scenario.ini) {
         tallyglass::apply_config_text(*scenario.ini, result.config);
@@ -85,12 +86,13 @@ SessionResult play(const Scenario& scenario, const std::filesystem::path& librar
         }
     }
 
-    ModFolder folder(library, scenario.ini);
+    ModFolder folder(options.library, scenario.ini);
     {
         simhost::LoadedMod mod(folder.copy);
         mod.start();
         mod.unreal_init();
         for (std::int32_t i = 0; i < scenario.opens; ++i) {
+            throw_if_interrupted();
             screen.open();
         }
         mod.uninstall();

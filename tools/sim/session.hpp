@@ -31,6 +31,16 @@ struct SessionResult {
 // The mod library that tallyglass-sim loads: $TALLYGLASS_LIBRARY, else the one built with it.
 std::filesystem::path default_library();
 
-// Throws std::runtime_error when the library cannot be laid out or loaded.
-SessionResult play(const Scenario& scenario, const std::filesystem::path& library);
+struct PlayOptions {
+    // the built mod, installed into a temporary game folder
+    std::filesystem::path library;
+    // play with what this Mods folder holds instead
+    std::optional<std::filesystem::path> mods;
+    // also write the whole session log here, as UE4SS.log holds it
+    std::optional<std::filesystem::path> log;
+};
+
+// Throws std::runtime_error when the library cannot be laid out or loaded, and sim::Interrupted
+// when a signal asked the run to stop.
+SessionResult play(const Scenario& scenario, const PlayOptions& options);
 } // namespace sim
