@@ -216,6 +216,7 @@ int main(int argc, char** argv) {
     try {
         Options options;
         if (auto code = parse(argc, argv, options)) {
+            sim::finish_standard_output(); // --help
             return *code;
         }
         return options.check ? check_settings(*options.check) : simulate(options);
