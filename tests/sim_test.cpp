@@ -93,6 +93,8 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
         {"{\n  \"opens\": tru\n}", "trade.json: line 2, column 15: expected well-formed JSON "
                                    "(syntax error while parsing value - invalid literal; last "
                                    "read: '\"opens\": tru<U+000A>')"},
+        {"{\n \"opens\": 1e999}", "trade.json: line 2, column 11: expected a number small enough "
+                                  "to read (number overflow parsing '1e999')"},
         {"[]", "trade.json: (document): expected a JSON object"},
         {R"({"tarder": []})", "trade.json: tarder: expected no such key; a scenario has ini, "
                               "trader, player, offer_buy, offer_sell, opens"},

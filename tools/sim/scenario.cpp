@@ -141,13 +141,13 @@ json read_document(std::string_view text, const Reader& reader, const ScenarioLi
     std::size_t items = 0;
     std::string panel;
     auto guard = [&](int depth, json::parse_event_t event, json& parsed) {
-        using enum json::parse_event_t;
-        if (depth == 1 && event == key) {
+        using Event = json::parse_event_t;
+        if (depth == 1 && event == Event::key) {
             Scenario probe;
             panel = panel_of(probe, parsed.get<std::string>()) ? parsed.get<std::string>() : "";
             items = 0;
         }
-        if (event != object_start && event != array_start && event != value) {
+        if (event != Event::object_start && event != Event::array_start && event != Event::value) {
             return true;
         }
         if (++values > limits.values) {
@@ -169,6 +169,15 @@ json read_document(std::string_view text, const Reader& reader, const ScenarioLi
         reader.fail(position(text, e.byte),
                     "well-formed JSON (" +
                         (colon == std::string::npos ? what : what.substr(colon + 2)) + ")");
+    } catch (const json::out_of_range& e) {
+        // "number overflow parsing '1e999'" carries no position: the first such number is it.
+        const std::string what = e.what();
+        const auto quote = what.find('\'');
+        const auto at = quote == std::string::npos
+                            ? std::string::npos
+                            : text.find(what.substr(quote + 1, what.rfind('\'') - quote - 1));
+        reader.fail(at == std::string::npos ? "(document)" : position(text, at + 1),
+                    "a number small enough to read (" + what.substr(what.find(']') + 2) + ")");
     } catch (const json::exception& e) {
         reader.fail("(document)", std::string("well-formed JSON (") + e.what() + ")");
     }
