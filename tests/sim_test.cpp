@@ -61,20 +61,10 @@ TEST(Scenario, ReadsEveryField) {
         "offer_buy": [], "offer_sell": []})",
                             "t.json");
     ASSERT_EQ(s.trader.size(), 1u);
-    const auto& i = s.trader[0];
-    EXPECT_EQ(i.item, "Iron Sword");
-    EXPECT_EQ(i.base, 133);
-    EXPECT_EQ(i.text, " 120 ");
-    EXPECT_EQ(i.amount, 2);
-    EXPECT_EQ(i.previous, 110);
-    EXPECT_EQ(i.pos, 7);
-    EXPECT_EQ(i.trader_index, 4);
-    EXPECT_TRUE(i.skip);
-    EXPECT_FALSE(i.show);
-    EXPECT_FALSE(i.slot_data);
+    EXPECT_TRUE(s.trader[0] == (sim::ScenarioItem{"Iron Sword", 133, 120, " 120 ", 2, 110, 7, 4,
+                                                  true, false, false}));
     ASSERT_EQ(s.player.size(), 1u);
-    EXPECT_FALSE(s.player[0].base.has_value());
-    EXPECT_TRUE(s.player[0].show) << "defaults";
+    EXPECT_TRUE(s.player[0] == (sim::ScenarioItem{"Rag", std::nullopt, 0})) << "defaults";
     EXPECT_EQ(s.ini, "BaseValuePercent=50\n");
     EXPECT_EQ(s.opens, 3);
     EXPECT_FALSE(parse_scenario(R"({"ini": null})", "t.json").ini.has_value());

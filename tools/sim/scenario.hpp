@@ -13,16 +13,17 @@
 namespace sim {
 struct ScenarioItem {
     std::string item;
-    std::optional<std::int32_t> base; // none: the game has no base config for it
+    std::optional<std::int32_t> base{}; // none: the game has no base config for it
     std::int32_t price = 0;
-    std::optional<std::string> text;
+    std::optional<std::string> text{};
     std::int32_t amount = 1;
-    std::optional<std::int32_t> previous;
-    std::optional<std::int32_t> pos;
+    std::optional<std::int32_t> previous{};
+    std::optional<std::int32_t> pos{};
     std::int32_t trader_index = 0;
     bool skip = false;
     bool show = true;
     bool slot_data = true;
+    friend bool operator==(const ScenarioItem&, const ScenarioItem&) = default;
 };
 
 struct Scenario {
