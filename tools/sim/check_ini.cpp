@@ -57,9 +57,9 @@ int Checker::run() {
         tallyglass::apply_config_text(text, config);
         ++problems;
         out << "problem: the file is saved as UTF-16 (\"Unicode\" in Notepad): each character "
-               "takes "
-               "two bytes, and the mod, which reads plain bytes, finds none of its settings in "
-               "it.\n    Save it as UTF-8: in Notepad, File > Save As, Encoding \"UTF-8\".\n";
+               "takes two bytes, and the mod, which reads plain bytes, finds none of its settings "
+               "in it.\n"
+               "    Save it as UTF-8: in Notepad, File > Save As, Encoding \"UTF-8\".\n";
         return finish();
     }
     if (text.starts_with(bom)) {
@@ -151,10 +151,9 @@ void Checker::unknown_key(std::string_view meant, const LineOutcome& outcome) {
 
 void Checker::key_line(const LineOutcome& outcome) {
     const auto* setting = tallyglass::find_setting(outcome.field);
-    const auto* colour =
-        std::get_if<tallyglass::LinearColor tallyglass::Config::*>(&setting->field);
+    const auto colour = color_setting(config, *setting);
     const std::string now =
-        colour ? hex_color(rgba(config.**colour)) : tallyglass::setting_text(config, *setting);
+        colour ? hex_color(*colour) : tallyglass::setting_text(config, *setting);
     const auto comment = comment_at(outcome.value);
     std::string comment_note;
     if (comment != std::string_view::npos) {
@@ -195,12 +194,11 @@ void Checker::colours() {
     out << "colours: the game takes the mod's colours as linear light and draws them lighter than "
            "a colour picker shows the same code\n";
     for (const auto& setting : tallyglass::all_settings) {
-        const auto* field =
-            std::get_if<tallyglass::LinearColor tallyglass::Config::*>(&setting.field);
-        if (!field) {
+        const auto colour = color_setting(config, setting);
+        if (!colour) {
             continue;
         }
-        const Rgba code = rgba(config.**field);
+        const Rgba code = *colour;
         const Rgba write = code_for_screen(code);
         out << "  " << setting.name << std::string(22 - setting.name.size(), ' ') << hex_color(code)
             << " shows as " << hex_color(on_screen(code)) << "; to show " << hex_color(code)

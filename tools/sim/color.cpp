@@ -43,6 +43,13 @@ Rgba rgba(const tallyglass::LinearColor& color) {
     return {color.R, color.G, color.B, color.A};
 }
 
+std::optional<Rgba> color_setting(const tallyglass::Config& config,
+                                  const tallyglass::Setting& setting) {
+    using Field = tallyglass::LinearColor tallyglass::Config::*;
+    const auto* field = std::get_if<Field>(&setting.field);
+    return field ? std::optional<Rgba>(rgba(config.**field)) : std::nullopt;
+}
+
 Rgba on_screen(const Rgba& linear) {
     return {encode(linear[0]), encode(linear[1]), encode(linear[2]), linear[3]};
 }

@@ -5,14 +5,19 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
-#include "config/config.hpp"
+#include "config/settings.hpp"
 
 namespace sim {
 using Rgba = std::array<float, 4>;
 
 Rgba rgba(const tallyglass::LinearColor& color);
+
+// The setting's colour in `config`, when it is a colour setting.
+std::optional<Rgba> color_setting(const tallyglass::Config& config,
+                                  const tallyglass::Setting& setting);
 
 // What the game draws for the mod's colour; alpha stays as it is.
 Rgba on_screen(const Rgba& linear);

@@ -152,11 +152,11 @@ sim::Scenario load_scenario(const Options& options) {
     sim::Scenario scenario = sim::builtin_scenario();
     if (options.scenario) {
         const auto& file = *options.scenario;
-        scenario = sim::parse_scenario(sim::read_input(file, input_limit),
-                                       file.name == "-" ? "<stdin>" : file.name);
+        const std::string name = file.name == "-" ? "<stdin>" : file.name;
+        scenario = sim::parse_scenario(sim::read_input(file, input_limit), name);
         if (options.mods && scenario.ini) {
-            throw UsageError(file.name + ": \"ini\" cannot be used with --mods: the installed mod "
-                                         "reads the Tallyglass.ini in its own folder");
+            throw UsageError(name + ": \"ini\" cannot be used with --mods: the installed mod reads "
+                                    "the Tallyglass.ini in its own folder");
         }
     }
     if (options.no_ini) {

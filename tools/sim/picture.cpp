@@ -99,6 +99,7 @@ std::string escape_xml(std::string_view text) {
 std::string screen_fill(const Rgba& color) {
     return hex_color(on_screen(color)).substr(0, 7); // SVG takes the alpha apart
 }
+
 struct Panel {
     std::string_view key;
     std::vector<const SlotView*> slots;
@@ -252,9 +253,9 @@ int Legend::draw() {
 std::vector<std::string> settings_lines(const Config& config) {
     std::string colours;
     for (const auto& setting : tallyglass::all_settings) {
-        if (std::holds_alternative<LinearColor Config::*>(setting.field)) {
+        if (const auto colour = color_setting(config, setting)) {
             colours += (colours.empty() ? "" : ", ") + std::string(setting.name) + "=" +
-                       hex_color(rgba(config.*std::get<LinearColor Config::*>(setting.field)));
+                       hex_color(*colour);
         }
     }
     return {"Drawn with " + tallyglass::to_utf8(tallyglass::config_summary(config)), colours};
