@@ -7,7 +7,7 @@ FUZZ_SMOKE_SECONDS ?= 5
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libgtest-dev \
 	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
-	g++-mingw-w64-x86-64-posix googletest wine wine64
+	g++-mingw-w64-x86-64-posix googletest wine wine64 librsvg2-bin netpbm fonts-dejavu-core
 
 .PHONY: all deps demo test test-linux test-asan test-windows fuzz fuzz-smoke bench format clean
 

@@ -1,28 +1,55 @@
-// tallyglass-sim: the scenario reader, a small trade played with the built mod, the JSON and SVG
-// it writes, --check-ini, and the command line's exit codes.
+// tallyglass-sim: the scenario reader and its limits, a small trade played with the built mod, the
+// picture as a real SVG renderer draws it, --check-ini's explanations, and the command line's
+// messages and exit statuses (run as a child process, as a user runs it).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "check_ini.hpp"
+#include "config/settings.hpp"
+#include "picture.hpp"
 #include "render.hpp"
 #include "scenario.hpp"
 #include "session.hpp"
 #include "support.hpp"
+#include <simhost/install.hpp>
 
 namespace {
 using sim::parse_scenario;
-using sim::ScenarioError;
+namespace fs = std::filesystem;
 
-std::string error_of(const std::string& json) {
+std::string error_of(const std::string& json, const sim::ScenarioLimits& limits = {}) {
     try {
-        parse_scenario(json, "trade.json");
-    } catch (const ScenarioError& e) {
+        parse_scenario(json, "trade.json", limits);
+    } catch (const sim::ScenarioError& e) {
         return e.what();
     }
     return "(no error)";
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A trader's list of `count` items.
+std::string many_items(int count, int opens = 1) {
+    std::string json = R"({"opens": )" + std::to_string(opens) + R"(, "trader": [)";
+    for (int i = 0; i < count; ++i) {
+        json += std::string(i ? "," : "") + R"({"item": "Item", "base": 10, "price": 9})";
+    }
+    return json + "]}";
 }
 
 TEST(Scenario, ReadsEveryField) {
@@ -35,40 +62,39 @@ TEST(Scenario, ReadsEveryField) {
         "offer_buy": [], "offer_sell": []})",
                             "t.json");
     ASSERT_EQ(s.trader.size(), 1u);
-    const auto& i = s.trader[0];
-    EXPECT_EQ(i.item, "Iron Sword");
-    EXPECT_EQ(i.base, 133);
-    EXPECT_EQ(i.text, " 120 ");
-    EXPECT_EQ(i.amount, 2);
-    EXPECT_EQ(i.previous, 110);
-    EXPECT_EQ(i.pos, 7);
-    EXPECT_EQ(i.trader_index, 4);
-    EXPECT_TRUE(i.skip);
-    EXPECT_FALSE(i.show);
-    EXPECT_FALSE(i.slot_data);
+    EXPECT_TRUE(s.trader[0] == (sim::ScenarioItem{"Iron Sword", 133, 120, " 120 ", 2, 110, 7, 4,
+                                                  true, false, false}));
     ASSERT_EQ(s.player.size(), 1u);
-    EXPECT_FALSE(s.player[0].base.has_value());
-    EXPECT_TRUE(s.player[0].show) << "defaults";
+    EXPECT_TRUE(s.player[0] == (sim::ScenarioItem{"Rag", std::nullopt, 0})) << "defaults";
     EXPECT_EQ(s.ini, "BaseValuePercent=50\n");
     EXPECT_EQ(s.opens, 3);
     EXPECT_FALSE(parse_scenario(R"({"ini": null})", "t.json").ini.has_value());
     EXPECT_EQ(parse_scenario("{}", "t.json").opens, 1);
+    EXPECT_EQ(parse_scenario(many_items(1000, 10000), "t.json").trader.size(), 1000u);
 }
 
 TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
     struct Case {
-        const char* json;
-        const char* error;
+        std::string json;
+        std::string error;
     };
     const Case cases[] = {
-        {"{", "trade.json: (document): expected well-formed JSON"},
+        {"{", "trade.json: line 1, column 2: expected well-formed JSON (syntax error while "
+              "parsing object key - unexpected end of input; expected string literal)"},
+        {"{\n  \"opens\": tru\n}", "trade.json: line 2, column 15: expected well-formed JSON "
+                                   "(syntax error while parsing value - invalid literal; last "
+                                   "read: '\"opens\": tru<U+000A>')"},
+        {"{\n \"opens\": 1e999}", "trade.json: line 2, column 11: expected a number small enough "
+                                  "to read (number overflow parsing '1e999')"},
         {"[]", "trade.json: (document): expected a JSON object"},
         {R"({"tarder": []})", "trade.json: tarder: expected no such key; a scenario has ini, "
                               "trader, player, offer_buy, offer_sell, opens"},
         {R"({"ini": 5})", "trade.json: ini: expected a string"},
-        {R"({"opens": 0})", "trade.json: opens: expected a whole number from 1 to 1000"},
+        {R"({"opens": 0})", "trade.json: opens: expected a whole number from 1 to 10000"},
+        {R"({"opens": 10001})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"opens": 1.5})", "trade.json: opens: expected a whole number"},
         {R"({"trader": {}})", "trade.json: trader: expected an array of items"},
+        {many_items(1001), "trade.json: trader: expected at most 1000 items"},
         {R"({"player": [7]})",
          "trade.json: player[0]: expected an object with \"item\", \"base\" and \"price\""},
         {R"({"offer_buy": [{"item": "a", "price": 1}]})",
@@ -77,8 +103,6 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
          "trade.json: trader[1].item: expected a string"},
         {R"({"trader": [{"item": "a", "base": 2147483648, "price": 1}]})",
          "trade.json: trader[0].base: expected a whole number from -2147483648 to 2147483647"},
-        {R"({"trader": [{"item": "a", "base": 1, "price": -2147483649}]})",
-         "trade.json: trader[0].price: expected a whole number from -2147483648 to 2147483647"},
         {R"({"trader": [{"item": "a", "base": 1, "price": 1, "skip": 1}]})",
          "trade.json: trader[0].skip: expected true or false"},
         {R"({"trader": [{"item": "a", "base": 1, "price": 1, "colour": 1}]})",
@@ -86,21 +110,29 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
          "text, amount, previous, pos, trader_index, skip, show, slot_data"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(error_of(c.json), c.error) << c.json;
+        EXPECT_EQ(error_of(c.json), c.error) << c.json.substr(0, 80);
     }
+    std::string values = "[0";
+    for (int i = 0; i < 100000; ++i) {
+        values += ",0";
+    }
+    EXPECT_EQ(error_of(values + "]"),
+              "trade.json: (document): expected at most 100000 JSON values in all");
+    EXPECT_EQ(error_of(std::string(16 * 1024 * 1024 + 1, ' ')),
+              "trade.json: (document): expected at most 16777216 bytes");
+}
+sim::PlayOptions built_mod() {
+    return {sim::default_library(), std::nullopt, std::nullopt};
 }
 
-sim::Scenario small_trade() {
-    return parse_scenario(R"({
+TEST(Session, SmallTradeAsJson) {
+    auto result = sim::play(parse_scenario(R"({
         "ini": "DebugLogging=false\nHeatmapMode=Directional\n",
         "trader": [{"item": "Iron Sword", "base": 133, "price": 120},
                    {"item": "Lost Note", "base": null, "price": 3}],
         "player": [{"item": "Wolf Pelt", "base": 80, "price": 60}]})",
-                          "small.json");
-}
-
-TEST(Session, SmallTradeAsJson) {
-    auto result = sim::play(small_trade(), {sim::default_library(), {}, {}});
+                                           "small.json"),
+                            built_mod());
     std::ostringstream out;
     sim::write_json(out, result);
     auto doc = nlohmann::json::parse(out.str());
@@ -120,7 +152,7 @@ TEST(Session, SmallTradeAsJson) {
     EXPECT_EQ(sword["game_text"], "120");
     EXPECT_EQ(sword["text"], "120 (99)");
     ASSERT_EQ(sword["color"].size(), 4u);
-    EXPECT_NEAR(sword["color"][0].get<double>(), 0.98677, 5e-6);
+    EXPECT_NEAR(sword["color"][0].get<double>(), 0.98677, 5e-6) << "the mod's own components";
     EXPECT_NEAR(sword["color"][1].get<double>(), 0.84607, 5e-6);
     EXPECT_EQ(sword["color"][3], 1.0);
     EXPECT_EQ(sword["text_block"],
@@ -134,109 +166,223 @@ TEST(Session, SmallTradeAsJson) {
     EXPECT_EQ(doc["slots"][2]["text"], "60 (60)");
 }
 
-// Elements open and close in order, attributes are quoted and text holds no raw "<" or "&".
-bool well_formed_xml(const std::string& xml) {
-    std::vector<std::string> open;
-    std::size_t i = 0;
-    while ((i = xml.find_first_of("<&", i)) != std::string::npos) {
-        if (xml[i] == '&') {
-            auto end = xml.find(';', i);
-            std::string entity = xml.substr(i, end - i + 1);
-            if (entity != "&amp;" && entity != "&lt;" && entity != "&gt;" && entity != "&quot;" &&
-                entity != "&apos;") {
-                return false;
-            }
-            i = end;
-            continue;
-        }
-        auto end = xml.find('>', i);
-        if (end == std::string::npos) {
-            return false;
-        }
-        std::string tag = xml.substr(i + 1, end - i - 1);
-        if (tag.front() == '?') {
-        } else if (tag.front() == '/') {
-            if (open.empty() || open.back() != tag.substr(1)) {
-                return false;
-            }
-            open.pop_back();
-        } else if (tag.back() != '/') {
-            open.push_back(tag.substr(0, tag.find(' ')));
-        }
-        if (std::count(tag.begin(), tag.end(), '"') % 2 != 0) {
-            return false;
-        }
-        i = end;
-    }
-    return open.empty();
-}
-
-TEST(Session, PictureIsWellFormedSvg) {
-    for (const char* mode : {"Directional", "Neutral"}) {
-        auto scenario = small_trade();
-        scenario.trader[0].item = "<Sword & \"Shield\">";
-        scenario.ini = std::string("HeatmapMode=") + mode + "\n";
-        auto result = sim::play(scenario, {sim::default_library(), {}, {}});
-        std::ostringstream out;
-        sim::write_svg(out, result);
-        std::string svg = out.str();
-        EXPECT_TRUE(well_formed_xml(svg)) << mode;
-        EXPECT_NE(svg.find("&lt;Sword &amp; &quot;Shield&quot;&gt;"), std::string::npos) << mode;
-        EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
-        EXPECT_NE(svg.find("linearGradient"), std::string::npos) << "the legend";
-    }
-}
-
+// What a player installed: played with its own settings, or not at all when it is not enabled.
 TEST(Session, PlaysWhatAModsFolderHolds) {
+    for (const bool enabled : {true, false}) {
+        simhost::GameFolder game("sim");
+        game.install(sim::default_library(), "BaseValuePercent=50\n");
+        if (!enabled) {
+            fs::remove(game.mods() / "Tallyglass" / "enabled.txt");
+        }
+        auto scenario = sim::builtin_scenario();
+        auto result = sim::play(scenario, {{}, game.mods(), {}});
+        EXPECT_EQ(result.config.BaseValuePercent, enabled ? 50 : 75) << enabled;
+        EXPECT_EQ(result.slots[0].text, enabled ? "120 (66)" : "120") << enabled;
+        EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << enabled;
+    }
+}
+
+std::string svg_of(const sim::Scenario& scenario) {
+    std::ostringstream svg;
+    sim::write_svg(svg, sim::play(scenario, built_mod()));
+    return svg.str();
+}
+
+// Pixels as "#RRGGBB", read from the PPM that rsvg-convert and pngtopnm make of an SVG.
+class Image {
+public:
+    explicit Image(const std::string& svg) {
+        auto folder = testing_support::temp_folder("simtest");
+        write_file(folder / "p.svg", svg);
+        const std::string command = "rsvg-convert '" + (folder / "p.svg").string() +
+                                    "' | pngtopnm > '" + (folder / "p.ppm").string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << "the renderer refused the picture";
+        std::istringstream in(read_file(folder / "p.ppm"));
+        std::string magic;
+        int depth = 0;
+        in >> magic >> width >> height >> depth;
+        in.get();
+        pixels.assign(std::istreambuf_iterator<char>(in), {});
+        fs::remove_all(folder);
+    }
+    std::string at(int x, int y) const {
+        const auto offset = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                 static_cast<std::size_t>(x));
+        if (x < 0 || y < 0 || x >= width || y >= height || offset + 3 > pixels.size()) {
+            return "";
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "#%02X%02X%02X", static_cast<unsigned char>(pixels[offset]),
+                      static_cast<unsigned char>(pixels[offset + 1]),
+                      static_cast<unsigned char>(pixels[offset + 2]));
+        return hex;
+    }
+
+private:
+    int width = 0, height = 0;
+    std::string pixels;
+};
+
+// Each slot's name and price as the SVG places them: the name's x and baseline, the price's right
+// end.
+std::vector<std::array<int, 3>> slot_rows(const std::string& svg) {
+    std::vector<std::array<int, 3>> rows;
+    std::istringstream lines(svg);
+    std::string line, previous;
+    while (std::getline(lines, line)) {
+        int name_x = 0, y = 0, price_x = 0, name_end = 0, price_end = 0;
+        std::sscanf(previous.c_str(), "<text x=\"%d\" y=\"%d\" fill=\"#d8d0c0\"%n", &name_x, &y,
+                    &name_end);
+        std::sscanf(line.c_str(), "<text x=\"%d\" y=\"%*d\" text-anchor=\"end\"%n", &price_x,
+                    &price_end);
+        if (name_end > 0 && price_end > 0) {
+            rows.push_back({name_x, y, price_x});
+        }
+        previous = line;
+    }
+    return rows;
+}
+
+// The built-in trade, as is and with names long enough to have run into the prices: each price is
+// drawn in its colour as the game shows it (#EF4444 in the settings shows as #F88D8D, the zero
+// grey #5F5F5F as #A4A4A4), and every name ends left of its price.
+TEST(Picture, ShowsEachPriceAsTheGameDoesAndNoNameRunsIntoIt) {
+    const char* screen[] = {"#FEEDED", "#FFFFFF", "#EBFAED", "#F88D8D", "#A7EBB2",
+                            "#D0F3D5", "#A4A4A4", "#A7EBB2", "#FEF6F6", "#A7EBB2"};
+    auto long_names = sim::builtin_scenario();
+    long_names.trader[0].item = "Iron Sword of the Seven Northern Kings and Their Queens";
+    long_names.player[1].item = "Silver Ring of Quiet Wanderers";
+    long_names.offer_buy[0].item = "<Torch & \"Tinder\">";
+    for (const auto& scenario : {sim::builtin_scenario(), long_names}) {
+        const std::string svg = svg_of(scenario);
+        const Image image(svg);
+        const auto rows = slot_rows(svg);
+        ASSERT_EQ(rows.size(), std::size(screen));
+        for (std::size_t slot = 0; slot < rows.size(); ++slot) {
+            const auto [name_x, y, price_x] = rows[slot];
+            int last_name = -1, first_price = price_x + 1;
+            for (int py = y - 14; py <= y + 3; ++py) {
+                for (int px = name_x; px <= price_x; ++px) {
+                    const std::string pixel = image.at(px, py);
+                    last_name = pixel == "#D8D0C0" ? std::max(last_name, px) : last_name;
+                    first_price = pixel == screen[slot] ? std::min(first_price, px) : first_price;
+                }
+            }
+            EXPECT_LE(first_price, price_x) << "slot " << slot << ": no pixel of " << screen[slot];
+            EXPECT_LT(last_name, first_price)
+                << "slot " << slot << ": the name runs into the price";
+        }
+    }
+    EXPECT_NE(svg_of(long_names)
+                  .find("<title>Iron Sword of the Seven Northern Kings and "
+                        "Their Queens</title>"),
+              std::string::npos);
+}
+
+TEST(Picture, LegendFollowsTheSettingsAndTheSettingsAreNamed) {
     struct Case {
-        const char* name;
-        void (*install)(const simhost::GameFolder&);
-        std::int32_t percent; // of the settings in force
-        const char* sword;
+        const char* ini;
+        const char* legend;
+        bool scale;
     };
     const Case cases[] = {
-        {"installed with its settings",
-         [](const simhost::GameFolder& g) {
-             g.install(TALLYGLASS_LIBRARY, "BaseValuePercent=50\n");
-         },
-         50, "120 (66)"},
-        {"installed, not enabled",
-         [](const simhost::GameFolder& g) {
-             g.install(TALLYGLASS_LIBRARY, "BaseValuePercent=50\n");
-             std::filesystem::remove(g.mods() / "Tallyglass" / "enabled.txt");
-         },
-         75, "120"},
+        {"", "Heatmap (Directional, value = base x 75%)", true},
+        {"HeatmapMode=Neutral\nBaseValuePercent=50\n", "Heatmap (Neutral, value = base x 50%)",
+         true},
+        {"HeatmapEnabled=false\n", "The heatmap is off (HeatmapEnabled=false)", false},
+        {"DisplayMode=Off\n", "The display is off (DisplayMode=Off)", false},
+        {"Enabled=false\n", "The mod is off (Enabled=false)", false},
     };
     for (const auto& c : cases) {
-        simhost::GameFolder game("sim");
-        c.install(game);
-        auto scenario = small_trade();
-        scenario.ini.reset();
-        auto result = sim::play(scenario, {{}, game.mods(), {}});
-        EXPECT_EQ(result.config.BaseValuePercent, c.percent) << c.name;
-        EXPECT_EQ(result.slots[0].text, c.sword) << c.name;
-        EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << c.name;
+        auto scenario = sim::builtin_scenario();
+        scenario.ini = c.ini;
+        const std::string svg = svg_of(scenario);
+        tallyglass::Config config;
+        tallyglass::apply_config_text(c.ini, config);
+        EXPECT_NE(svg.find(c.legend), std::string::npos) << c.ini;
+        EXPECT_EQ(svg.find("linearGradient") != std::string::npos, c.scale) << c.ini;
+        EXPECT_NE(svg.find("Drawn with " + tallyglass::to_utf8(tallyglass::config_summary(config))),
+                  std::string::npos)
+            << c.ini;
     }
 }
 
-TEST(CheckIni, ExplainsEveryKindOfLine) {
-    std::ostringstream out;
-    int code = sim::check_ini(out, "\n; comment\n[General]\nnonsense\nColour=red\n"
-                                   "BaseValuePercent=12a\nheatmap = off\nDebug=yes\r\n");
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(out.str(), "line 1: blank\n"
-                         "line 2: comment\n"
-                         "line 3: section [General] (sections have no meaning)\n"
-                         "line 4: ignored: no \"=\" in \"nonsense\"\n"
-                         "line 5: unknown key \"Colour\": ignored\n"
-                         "line 6: value not understood for BaseValuePercent: \"12a\"; kept 75\n"
-                         "line 7: applied HeatmapEnabled = false (key \"heatmap\")\n"
-                         "line 8: applied DebugLogging = true (key \"Debug\")\n"
-                         "settings in force: Enabled=true, DisplayMode=ValueTextAppend, "
-                         "BaseValuePercent=75, HeatmapEnabled=false, HeatmapMode=Directional, "
-                         "HeatmapMaxDistancePercent=100, ProbeValues=false, DebugLogging=true\n");
-    std::ostringstream clean;
-    EXPECT_EQ(sim::check_ini(clean, "Enabled=true\n"), 0);
+struct IniCase {
+    std::string ini;
+    int code;
+    std::vector<std::string> says;
+};
+
+// What --check-ini says of each file: every case of a line the mod reads otherwise than meant.
+const IniCase ini_cases[] = {
+    {"\n; comment\n[General]\nheatmap = off\nDebug=yes\nDebug=no\r\n",
+     0,
+     {"line 1: blank\nline 2: comment\nline 3: section [General] (sections have no meaning)\n"
+      "line 4: applied HeatmapEnabled = false (key \"heatmap\")\n",
+      "line 6: applied DebugLogging = false (key \"Debug\"); replaces line 5\n",
+      "\nno problems: the mod reads every line as written\n"}},
+    {"Enabled false\n",
+     1,
+     {"line 1: problem: no \"=\" in \"Enabled false\": the mod ignores the line\n"
+      "    Write it as \"Enabled = false\".\n",
+      "\n1 problem: the mod will not do what those lines say\n"}},
+    {"nonsense\n", 1, {"A setting takes the form Key = Value."}},
+    {"\xEF\xBB\xBF"
+     "BaseValuePercent=80\n",
+     1,
+     {"line 1: problem: unknown key \"\\xEF\\xBB\\xBFBaseValuePercent\"",
+      "so the mod does not recognise BaseValuePercent. Save the file as \"UTF-8\" (without "
+      "BOM)",
+      "BaseValuePercent=75,"}},
+    {"\xEF\xBB\xBF"
+     "; settings\nBaseValuePercent=80\n",
+     0,
+     {"byte-order mark", "BaseValuePercent=80,"}},
+    {std::string("\xFF\xFE"
+                 "E\0n\0a\0b\0l\0e\0d\0=\0f\0a\0l\0s\0e\0\r\0\n\0",
+                 32),
+     1,
+     {"saved as UTF-16", "Encoding \"UTF-8\"", "in force: Enabled=true,"}},
+    {"Enabled = false ; off\n",
+     1,
+     {"value \"false ; off\" not understood for Enabled; it stays true",
+      "on lines of their own and write \"Enabled = false\"."}},
+    {"BaseValuePercent = 20000\n",
+     1,
+     {"applied BaseValuePercent = 10000, not \"20000\"\n    The mod takes numbers up to "
+      "10000"}},
+    {"HeatmapMaxDistancePercent=99999x\n", 1, {"= 10000, not \"99999x\""}},
+    {"HeatmapGoodColour=#00FF00\n", 1, {"Did you mean HeatmapGoodColor?"}},
+    {"Enabled=tru\n", 1, {"Expected true, yes, on, 1, false, no, off or 0."}},
+    {std::string("K\0\x01\x1B[31m=1\n", 9), 1, {"unknown key \"K\\x00\\x01\\x1B[31m\""}},
+    {"Enabled=false\n\x1A\nDebug=yes\n",
+     1,
+     {"line 2: problem: a Ctrl-Z byte (\\x1A): on Windows the mod stops reading",
+      "HeatmapMaxDistancePercent=100\n"}},
+    {"Enabled=false\n\x1A", 0, {"line 2: a Ctrl-Z byte (\\x1A) ends the file on Windows"}},
+    {"Enabled=false\rDebug=yes\r", 1, {"a carriage return inside the line"}},
+    {"HeatmapBadColor=#EF4444\n",
+     0,
+     {"HeatmapBadColor       #EF4444 shows as #F88D8D; to show #EF4444, write #DC0F0F",
+      "HeatmapZeroColor      #5F5F5F shows as #A4A4A4; to show #5F5F5F, write #1D1D1D",
+      "HeatmapNeutralColor   #FFFFFF shows as #FFFFFF; to show #FFFFFF, write #FFFFFF\n"}},
+};
+
+TEST(CheckIni, SaysWhereTheModReadsALineOtherwiseThanItPlainlyMeans) {
+    const auto& cases = ini_cases;
+    for (std::size_t row = 0; row < std::size(cases); ++row) {
+        std::ostringstream stream;
+        EXPECT_EQ(sim::check_ini(stream, cases[row].ini), cases[row].code) << "row " << row;
+        const std::string out = stream.str();
+        for (const auto& says : cases[row].says) {
+            EXPECT_NE(out.find(says), std::string::npos) << "row " << row << "\n" << out;
+        }
+        EXPECT_EQ(
+            std::count_if(out.begin(), out.end(),
+                          [](char c) { return c != '\n' && static_cast<unsigned char>(c) < 0x20; }),
+            0)
+            << "row " << row << ": a raw control byte";
+    }
 }
 
 struct Run {
@@ -244,8 +390,10 @@ struct Run {
     std::string out;
 };
 
-Run run_tool(const std::string& args) {
-    std::string command = std::string("\"") + TALLYGLASS_SIM + "\" " + args + " 2>&1";
+// `before` sets the scene: a folder to run in, variables. Standard error goes to the pipe before
+// `args` may send standard output elsewhere.
+Run run_tool(const std::string& args, const std::string& before = "") {
+    const std::string command = "exec 2>&1; " + before + " \"" + TALLYGLASS_SIM + "\" " + args;
     Run run{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -256,47 +404,91 @@ Run run_tool(const std::string& args) {
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
         run.out.append(buffer, n);
     }
-    int status = pclose(pipe);
+    const int status = pclose(pipe);
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 
-TEST(CommandLine, ExitCodesAndMessages) {
-    auto folder = testing_support::temp_folder("sim");
-    auto bad = folder / "bad.json";
-    std::ofstream(bad) << R"({"trader": [{"item": "a", "base": "x", "price": 1}]})";
-    auto ini = folder / "ok.ini";
-    std::ofstream(ini) << "Enabled=true\n";
-    const auto log = folder / "UE4SS.log", mods = folder / "Mods";
-    std::filesystem::create_directory(mods);
-    struct Case {
-        std::string args;
-        int code;
-        std::string output_has;
-    };
-    const Case cases[] = {
-        {"--json --no-ini", 0, "\"slots\""},
-        {"--ini " + ini.string() + " --no-ini", 2, "excludes"},
-        {"--bogus", 2, "tallyglass-sim: "},
-        {bad.string(), 2, bad.string() + ": trader[0].base: expected a whole number\n"},
-        {(folder / "missing.json").string(), 2, "missing.json: cannot be read"},
-        {"--check-ini " + ini.string(), 0, "line 1: applied Enabled = true"},
-        {"--mods " + mods.string(), 0, "No mods.txt file found...\n"},
-        {"--mods " + mods.string() + " --no-ini", 2, "cannot apply"},
-        {"--mods " + (folder / "none").string(), 2, "none: no such folder"},
-        {"--log " + log.string(), 0, "[Tallyglass] Loaded"},
-        {"--log " + (folder / "none" / "UE4SS.log").string(), 2, "UE4SS.log: cannot be written"},
-    };
-    for (const auto& c : cases) {
-        auto run = run_tool(c.args);
+struct ToolCase {
+    const char* args; // run in a folder holding the files that EveryMistake... writes
+    int code;
+    const char* says;
+};
+
+const ToolCase tool_cases[] = {
+    {"--json --no-ini", 0, "\"slots\""},
+    {"--log UE4SS.log", 0, "[Tallyglass] Loaded"},
+    {"--check-ini ok.ini", 0, "line 1: applied Enabled = true"},
+    {"--check-ini broken.ini", 1, "line 1: problem: no \"=\""},
+    {"dir", 2, "tallyglass-sim: dir: is a folder, not a file\n"},
+    {"--ini dir", 2, "tallyglass-sim: --ini dir: is a folder, not a file\n"},
+    {"--check-ini dir", 2, "tallyglass-sim: --check-ini dir: is a folder, not a file\n"},
+    {"--picture dir", 2, "tallyglass-sim: --picture dir: is a folder, not a file\n"},
+    {"--log dir", 2, "tallyglass-sim: --log dir: is a folder, not a file\n"},
+    {"- < dir", 2, "tallyglass-sim: <stdin>: cannot be read: Is a directory\n"},
+    {"--mods ok.ini", 2, "tallyglass-sim: --mods ok.ini: is not a folder\n"},
+    {"--mods none", 2, "tallyglass-sim: --mods none: no such folder\n"},
+    {"none.json", 2, "tallyglass-sim: none.json: no such file\n"},
+    {"''", 2, "tallyglass-sim: SCENARIO: the file name is empty\n"},
+    {"--ini ''", 2, "tallyglass-sim: --ini: the file name is empty\n"},
+    {"--check-ini ''", 2, "tallyglass-sim: --check-ini: the file name is empty\n"},
+    {"--picture ''", 2, "tallyglass-sim: --picture: the file name is empty\n"},
+    {"--mods ''", 2, "tallyglass-sim: --mods: the folder name is empty\n"},
+    {"--picture none/p.svg", 2,
+     "tallyglass-sim: --picture none/p.svg: its folder none does not "
+     "exist\n"},
+    {"--check-ini ok.ini --json", 2, "--json excludes --check-ini"},
+    {"--check-ini ok.ini trade.json", 2, "SCENARIO excludes --check-ini"},
+    {"--check-ini ok.ini --picture p.svg", 2, "--picture excludes --check-ini"},
+    {"--check-ini ok.ini --log l.txt", 2, "--log excludes --check-ini"},
+    {"--check-ini ok.ini --ini ok.ini", 2, "--ini excludes --check-ini"},
+    {"--ini ok.ini --no-ini", 2, "--ini excludes --no-ini"},
+    {"--mods dir --no-ini", 2, "--no-ini excludes --mods"},
+    {"--mods dir ini.json", 2,
+     "tallyglass-sim: ini.json: \"ini\" cannot be used with --mods: the "
+     "installed mod reads the Tallyglass.ini in its own folder\n"},
+    {"--bogus", 2, "tallyglass-sim: "},
+    {"syntax.json", 2, "syntax.json: line 2, column 15: expected well-formed JSON (syntax error"},
+    {"bad.json", 2, "tallyglass-sim: bad.json: trader[0].base: expected a whole number\n"},
+    {"many.json", 2, "tallyglass-sim: many.json: trader: expected at most 1000 items\n"},
+    {"big.json", 2,
+     "tallyglass-sim: big.json: larger than 16 MiB, the most tallyglass-sim reads\n"},
+    {">&-", 2, "tallyglass-sim: standard output is closed"},
+    {"--picture /dev/full", 3, "--picture /dev/full: cannot be written: No space left on device\n"},
+    {"> /dev/full", 3, "standard output: cannot be written: No space left on device\n"},
+    {"--help > /dev/full", 3, "standard output: cannot be written"},
+    {"--check-ini ok.ini > /dev/full", 3, "standard output: cannot be written"},
+};
+
+TEST(CommandLine, EveryMistakeGetsAMessageAndAnExitStatusThatTellsTheTruth) {
+    const auto folder = testing_support::temp_folder("simtest");
+    fs::create_directories(folder / "tmp");
+    fs::create_directories(folder / "dir");
+    write_file(folder / "ok.ini", "Enabled=true\n");
+    write_file(folder / "broken.ini", "Enabled false\n");
+    write_file(folder / "bad.json", R"({"trader": [{"item": "a", "base": "x", "price": 1}]})");
+    write_file(folder / "ini.json", R"({"ini": ""})");
+    write_file(folder / "syntax.json", "{\n  \"opens\": tru\n}");
+    write_file(folder / "many.json", many_items(1001));
+    write_file(folder / "big.json", "");
+    fs::resize_file(folder / "big.json", 17 * 1024 * 1024);
+    const std::string in_folder =
+        "cd '" + folder.string() + "' && TMPDIR='" + folder.string() + "/tmp'";
+    for (const auto& c : tool_cases) {
+        const auto run = run_tool(c.args, in_folder);
         EXPECT_EQ(run.code, c.code) << c.args << "\n" << run.out;
-        EXPECT_NE(run.out.find(c.output_has), std::string::npos) << c.args << "\n" << run.out;
+        EXPECT_NE(run.out.find(c.says), std::string::npos) << c.args << "\n" << run.out;
         if (c.code == 2) {
             EXPECT_EQ(run.out.find("[Tallyglass]"), std::string::npos)
                 << c.args << ": the mod is not loaded";
         }
     }
-    std::ifstream written(log, std::ios::binary);
+    const auto no_library = run_tool("", in_folder + " TALLYGLASS_LIBRARY=none.so");
+    EXPECT_EQ(no_library.code, 2);
+    EXPECT_EQ(no_library.out, "tallyglass-sim: the mod library none.so: no such file\n");
+    EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "a run left its game folder behind";
+    // Each entry of the log behind the host's time stamp, the host's lines and the mod's.
+    std::ifstream written(folder / "UE4SS.log", std::ios::binary);
     std::size_t entries = 0;
     const std::string shape = "[0000-00-00 00:00:00] "; // 0: any digit
     for (std::string line; std::getline(written, line); ++entries) {
@@ -306,7 +498,44 @@ TEST(CommandLine, ExitCodesAndMessages) {
         }
         EXPECT_TRUE(stamped) << line;
     }
-    EXPECT_EQ(entries, 11u) << "the host's lines and the mod's";
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(entries, 11u);
+    fs::remove_all(folder);
+}
+
+// A signal during a run: the temporary game folder goes, and the tool dies of that signal.
+TEST(CommandLine, SignalEndsTheRunAndLeavesNoFolderBehind) {
+    const auto folder = testing_support::temp_folder("simtest");
+    const auto tmp = folder / "tmp";
+    fs::create_directories(tmp);
+    write_file(folder / "long.json", many_items(20, 10000));
+    for (int signal_number : {SIGINT, SIGTERM}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            setenv("TMPDIR", tmp.c_str(), 1);
+            dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            execl(TALLYGLASS_SIM, TALLYGLASS_SIM, (folder / "long.json").c_str(), nullptr);
+            _exit(127);
+        }
+        std::error_code error;
+        for (int i = 0; i < 4000 && fs::is_empty(tmp, error); ++i) {
+            usleep(5000);
+        }
+        kill(child, signal_number);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number)
+            << "signal " << signal_number << ", status " << status;
+        EXPECT_TRUE(fs::is_empty(tmp)) << "signal " << signal_number;
+    }
+    fs::remove_all(folder);
+}
+
+// The README's sample is what the tool prints for the built-in trade.
+TEST(CommandLine, ReadmeSampleIsTheOutput) {
+    const auto readme = read_file(fs::path(TALLYGLASS_SAMPLE_INI).parent_path() / "README.md");
+    const auto start = readme.find("```\nHost log\n");
+    ASSERT_NE(start, std::string::npos) << "README.md has no sample that starts with Host log";
+    const auto end = readme.find("```\n", start + 4);
+    EXPECT_EQ(run_tool("").out, readme.substr(start + 4, end - start - 4));
 }
 } // namespace

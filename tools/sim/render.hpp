@@ -1,22 +1,21 @@
-// What tallyglass-sim shows: the log and the panels as text tables, as one JSON document, or as
-// an SVG picture of the trading screen with a legend of the heatmap's colours.
+// What tallyglass-sim prints: the log and the panels as text tables, or one JSON document. The
+// tables give each colour as the mod sets it and as the game shows it; the JSON keeps the mod's
+// own components.
 #pragma once
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "session.hpp"
 
 namespace sim {
-// `color` adds a coloured swatch per slot (a terminal that takes colour, NO_COLOR unset).
+// The panels in the order the screen shows them, and a heading for each.
+inline constexpr std::string_view panel_order[] = {"trader", "player", "offer_buy", "offer_sell"};
+const char* panel_title(std::string_view panel);
+
+// `color` adds a coloured swatch of the on-screen colour per slot (a terminal that takes colour,
+// NO_COLOR unset).
 void write_human(std::ostream& out, const SessionResult& result, bool color);
 void write_json(std::ostream& out, const SessionResult& result);
-void write_svg(std::ostream& out, const SessionResult& result);
-
-// "#RRGGBB" or "#RRGGBBAA" when alpha is below 1.
-std::string hex_color(const std::array<float, 4>& rgba);
-
-// Explains each line of a settings file as the mod's loader takes it, then the settings in
-// force. Returns the exit code: 0 when every key line was applied, 1 otherwise.
-int check_ini(std::ostream& out, const std::string& text);
 } // namespace sim

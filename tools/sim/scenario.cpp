@@ -1,14 +1,12 @@
 #include "scenario.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
 
 namespace sim {
 namespace {
 using nlohmann::json;
-
-// Upper bound of opens: enough to watch rows age, small enough to finish at once.
-constexpr std::int32_t max_opens = 1000;
 
 class Reader {
 public:
@@ -110,37 +108,103 @@ public:
 
     const std::string& file;
 };
+
+// The panel a top-level key names, or none.
+std::vector<ScenarioItem>* panel_of(Scenario& scenario, const std::string& key) {
+    if (key == "trader") {
+        return &scenario.trader;
+    }
+    if (key == "player") {
+        return &scenario.player;
+    }
+    if (key == "offer_buy") {
+        return &scenario.offer_buy;
+    }
+    return key == "offer_sell" ? &scenario.offer_sell : nullptr;
+}
+
+// "line L, column C" of the byte the parser stopped at, counted from 1; a line feed is at the
+// column after the line's last character.
+std::string position(std::string_view text, std::size_t byte) {
+    const std::size_t at = std::min(byte > 0 ? byte - 1 : 0, text.size());
+    const std::string_view before = text.substr(0, at);
+    const auto line_start = before.rfind('\n');
+    const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+    const auto column = at - (line_start == std::string_view::npos ? 0 : line_start + 1) + 1;
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// Counts while the parser reads, so that a file of a million values is refused before it is
+// built in memory, and a panel past its limit is named as such.
+json read_document(std::string_view text, const Reader& reader, const ScenarioLimits& limits) {
+    std::size_t values = 0;
+    std::size_t items = 0;
+    std::string panel;
+    auto guard = [&](int depth, json::parse_event_t event, json& parsed) {
+        using Event = json::parse_event_t;
+        if (depth == 1 && event == Event::key) {
+            Scenario probe;
+            panel = panel_of(probe, parsed.get<std::string>()) ? parsed.get<std::string>() : "";
+            items = 0;
+        }
+        if (event != Event::object_start && event != Event::array_start && event != Event::value) {
+            return true;
+        }
+        if (++values > limits.values) {
+            reader.fail("(document)",
+                        "at most " + std::to_string(limits.values) + " JSON values in all");
+        }
+        if (depth == 2 && !panel.empty() && ++items > limits.items) {
+            reader.fail(panel, "at most " + std::to_string(limits.items) + " items");
+        }
+        return true;
+    };
+    try {
+        return json::parse(text.begin(), text.end(), guard);
+    } catch (const json::parse_error& e) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 0: syntax error ...":
+        // the position is the parser's, past the line feed it stopped at; ours is on the line.
+        const std::string what = e.what();
+        const auto colon = what.find(": ", what.find("parse error"));
+        reader.fail(position(text, e.byte),
+                    "well-formed JSON (" +
+                        (colon == std::string::npos ? what : what.substr(colon + 2)) + ")");
+    } catch (const json::out_of_range& e) {
+        // "number overflow parsing '1e999'" carries no position: the first such number is it.
+        const std::string what = e.what();
+        const auto quote = what.find('\'');
+        const auto at = quote == std::string::npos
+                            ? std::string::npos
+                            : text.find(what.substr(quote + 1, what.rfind('\'') - quote - 1));
+        reader.fail(at == std::string::npos ? "(document)" : position(text, at + 1),
+                    "a number small enough to read (" + what.substr(what.find(']') + 2) + ")");
+    } catch (const json::exception& e) {
+        reader.fail("(document)", std::string("well-formed JSON (") + e.what() + ")");
+    }
+}
 } // namespace
 
-Scenario parse_scenario(std::string_view text, const std::string& file) {
+Scenario parse_scenario(std::string_view text, const std::string& file,
+                        const ScenarioLimits& limits) {
     Reader reader(file);
-    json document = json::parse(text.begin(), text.end(), nullptr, false);
-    if (document.is_discarded()) {
-        reader.fail("(document)", "well-formed JSON");
+    if (text.size() > limits.bytes) {
+        reader.fail("(document)", "at most " + std::to_string(limits.bytes) + " bytes");
     }
+    json document = read_document(text, reader, limits);
     if (!document.is_object()) {
         reader.fail("(document)", "a JSON object");
     }
     Scenario out;
     for (const auto& [key, value] : document.items()) {
         if (key == "ini") {
-            if (value.is_null()) {
-                out.ini.reset();
-            } else {
-                out.ini = reader.text(value, key);
-            }
-        } else if (key == "trader") {
-            out.trader = reader.panel(value, key);
-        } else if (key == "player") {
-            out.player = reader.panel(value, key);
-        } else if (key == "offer_buy") {
-            out.offer_buy = reader.panel(value, key);
-        } else if (key == "offer_sell") {
-            out.offer_sell = reader.panel(value, key);
+            out.ini = value.is_null() ? std::nullopt
+                                      : std::optional<std::string>(reader.text(value, key));
+        } else if (auto* panel = panel_of(out, key)) {
+            *panel = reader.panel(value, key);
         } else if (key == "opens") {
             out.opens = reader.integer(value, key);
-            if (out.opens < 1 || out.opens > max_opens) {
-                reader.fail(key, "a whole number from 1 to " + std::to_string(max_opens));
+            if (out.opens < 1 || out.opens > limits.opens) {
+                reader.fail(key, "a whole number from 1 to " + std::to_string(limits.opens));
             }
         } else {
             reader.fail(key, "no such key; a scenario has ini, trader, player, offer_buy, "

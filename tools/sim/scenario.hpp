@@ -2,6 +2,7 @@
 // read from JSON with an error that names the file, the field and what was expected.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -12,16 +13,17 @@
 namespace sim {
 struct ScenarioItem {
     std::string item;
-    std::optional<std::int32_t> base; // none: the game has no base config for it
+    std::optional<std::int32_t> base{}; // none: the game has no base config for it
     std::int32_t price = 0;
-    std::optional<std::string> text;
+    std::optional<std::string> text{};
     std::int32_t amount = 1;
-    std::optional<std::int32_t> previous;
-    std::optional<std::int32_t> pos;
+    std::optional<std::int32_t> previous{};
+    std::optional<std::int32_t> pos{};
     std::int32_t trader_index = 0;
     bool skip = false;
     bool show = true;
     bool slot_data = true;
+    friend bool operator==(const ScenarioItem&, const ScenarioItem&) = default;
 };
 
 struct Scenario {
@@ -33,13 +35,24 @@ struct Scenario {
     std::int32_t opens = 1;
 };
 
+// What a scenario may hold: enough for any trade worth watching (a panel of 1000 rows shows the
+// mod's own refusal of lists above 256), little enough that no file can exhaust memory or time.
+struct ScenarioLimits {
+    std::size_t bytes = 16 * 1024 * 1024;
+    std::size_t items = 1000; // in each panel
+    std::int32_t opens = 10000;
+    std::size_t values = 100000; // JSON values of every kind, counted while reading
+};
+
 class ScenarioError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// Throws ScenarioError: "<file>: <field>: expected <what>".
-Scenario parse_scenario(std::string_view json, const std::string& file);
+// Throws ScenarioError: "<file>: <field>: expected <what>"; for JSON that is not well-formed the
+// field is "line L, column C".
+Scenario parse_scenario(std::string_view json, const std::string& file,
+                        const ScenarioLimits& limits = {});
 
 // Items above, at and below their scaled value on both sides, a base value of 0, a sale at
 // price 0, and an offer in each balance section.

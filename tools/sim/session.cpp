@@ -11,6 +11,7 @@
 
 #include "config/settings.hpp"
 #include "host/text.hpp"
+#include "interrupt.hpp"
 
 namespace sim {
 namespace {
@@ -41,9 +42,12 @@ tallyglass::Config launch(const std::filesystem::path& mods, simhost::trading::S
         host.start_mods();
         host.fire_unreal_init();
         for (std::int32_t i = 0; i < opens; ++i) {
+            throw_if_interrupted();
             screen.open();
         }
         return config_of_started(host);
+    } catch (const Interrupted&) {
+        throw;
     } catch (const std::exception& error) {
         throw std::runtime_error(std::string("the game would crash: a mod let out \"") +
                                  error.what() + "\"");
