@@ -8,6 +8,9 @@
 // An entry the game fetched itself (list_index=-1) can come at any time and starts nothing. A
 // "Loaded" line starts a new game session and a new trade.
 #include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
 
 #include "game/limits.hpp"
 #include "replay_rows.hpp"
@@ -34,13 +37,12 @@ int text_rank(std::size_t panel) {
     return static_cast<int>(is_offer(panel) ? panel - offer_buy : panel + 2);
 }
 
-// The same entry fetched twice: by the game (index -1) and by the mod's walk of the list.
-bool same_entry(const LogRow& a, const LogRow& b) {
-    const ScenarioItem& x = a.item;
-    const ScenarioItem& y = b.item;
-    return a.config == b.config && x.item == y.item && x.base == y.base && x.price == y.price &&
-           x.previous == y.previous && x.amount == y.amount && x.pos == y.pos &&
-           x.trader_index == y.trader_index && x.show == y.show;
+// The same entry fetched twice, by the game (index -1) and by the mod's walk of the list, gives
+// the same key.
+auto entry_key(const LogRow& row) {
+    const ScenarioItem& i = row.item;
+    return std::tie(row.config, i.item, i.base, i.price, i.previous, i.amount, i.pos,
+                    i.trader_index, i.show);
 }
 
 std::uint64_t last_seq(const std::vector<LogRow>& rows, std::size_t panel) {
@@ -53,17 +55,19 @@ std::uint64_t last_seq(const std::vector<LogRow>& rows, std::size_t panel) {
     return last;
 }
 
-// A row with an index is an item; a fetched entry only when no other row holds it.
+// A row with an index is an item; a fetched entry only when no other row holds it. Keyed, since a
+// log handed in may hold any number of rows.
 std::vector<const LogRow*> panel_entries(const std::vector<LogRow>& rows) {
     std::vector<const LogRow*> out;
+    std::set<decltype(entry_key(rows.front()))> held;
     for (const LogRow& row : rows) {
         if (row.index >= 0) {
             out.push_back(&row);
+            held.insert(entry_key(row));
         }
     }
     for (const LogRow& row : rows) {
-        if (row.index < 0 && std::none_of(out.begin(), out.end(),
-                                          [&](const LogRow* r) { return same_entry(*r, row); })) {
+        if (row.index < 0 && held.insert(entry_key(row)).second) {
             out.push_back(&row);
         }
     }
@@ -76,22 +80,32 @@ struct Entry {
     bool shown;
 };
 
+using TextKey =
+    std::tuple<std::size_t, std::string_view, std::optional<std::int32_t>, std::int32_t>;
+
+TextKey text_key(std::size_t panel, const LogRow& row) {
+    return {panel, row.config, row.item.pos, row.item.trader_index};
+}
+
 // Each applied row to the entry of its panel with the same position, trader index and base
 // config (a text set twice keeps the last); one without such an entry is an item of its own.
 void apply_texts(const std::vector<LogRow>& applied, std::array<std::vector<Entry>, 4>& entries,
                  ReplayTrade& trade) {
+    std::map<TextKey, std::size_t> found;
+    for (std::size_t p = 0; p < entries.size(); ++p) {
+        for (std::size_t i = 0; i < entries[p].size(); ++i) {
+            found.emplace(text_key(p, *entries[p][i].row), i);
+        }
+    }
     for (const LogRow& row : applied) {
         auto& list = entries[row.panel];
-        auto it = std::find_if(list.begin(), list.end(), [&](const Entry& e) {
-            return e.row->config == row.config && e.item.pos == row.item.pos &&
-                   e.item.trader_index == row.item.trader_index;
-        });
-        if (it == list.end()) {
+        auto [at, added] = found.emplace(text_key(row.panel, row), list.size());
+        if (added) {
             list.push_back({&row, row.item, true});
             ++trade.panels[row.panel].from_texts;
         } else {
-            it->item.text = row.item.text;
-            it->shown = true;
+            list[at->second].item.text = row.item.text;
+            list[at->second].shown = true;
         }
         ++trade.panels[row.panel].rows;
     }
