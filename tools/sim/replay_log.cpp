@@ -39,12 +39,12 @@ constexpr std::string_view applied_keys[] = {"side",
                                              "applied",
                                              "item"};
 
-struct RowSpec {
+struct RowShape {
     RowKind kind;
     std::string_view head;
     std::span<const std::string_view> keys;
 };
-constexpr RowSpec row_specs[] = {
+constexpr RowShape row_shapes[] = {
     {RowKind::Value, "[Tallyglass] ValueDisplay row ", value_keys},
     {RowKind::List, "[Tallyglass] LeftList row ", list_keys},
     {RowKind::Applied, "[Tallyglass] TextBlockAppend row ", applied_keys},
@@ -151,12 +151,12 @@ void read_slot(const Fields& f, LogRow& row) {
 }
 
 // Value rows show the balance sections, list rows the lists; an applied row names its source.
-LogRow parse_row(const RowSpec& spec, std::string_view text) {
-    const Fields f(spec.keys, text);
+LogRow parse_row(const RowShape& shape, std::string_view text) {
+    const Fields f(shape.keys, text);
     LogRow row;
-    row.kind = spec.kind;
+    row.kind = shape.kind;
     const bool buy = f.either("side", "trade-buy", "trade-sell");
-    if (spec.kind == RowKind::Applied) {
+    if (shape.kind == RowKind::Applied) {
         const bool offer = f.either("source", "offer", "left-list");
         row.panel = offer ? (buy ? offer_buy : offer_sell) : (buy ? trader : player);
         row.item.price = f.number("cached_current");
@@ -167,7 +167,7 @@ LogRow parse_row(const RowSpec& spec, std::string_view text) {
         read_config(f, row);
         return row;
     }
-    const bool value = spec.kind == RowKind::Value;
+    const bool value = shape.kind == RowKind::Value;
     row.panel = value ? (buy ? offer_buy : offer_sell) : (buy ? trader : player);
     row.index = f.number(value ? "slot_index" : "list_index");
     read_slot(f, row);
@@ -208,25 +208,25 @@ void take_line(std::string_view line, LogReading& reading, TradeBuilder& builder
     if (text.starts_with(session_head)) {
         return builder.session_start();
     }
-    for (const RowSpec& spec : row_specs) {
-        if (!text.starts_with(spec.head)) {
+    for (const RowShape& shape : row_shapes) {
+        if (!text.starts_with(shape.head)) {
             continue;
         }
-        const std::string_view rest = text.substr(spec.head.size());
+        const std::string_view rest = text.substr(shape.head.size());
         if (rest.starts_with(cap_head)) {
-            return builder.cap_line(spec.kind);
+            return builder.cap_line(shape.kind);
         }
         ++reading.row_lines;
         try {
             if (!valid_utf8(text)) {
                 throw Unreadable{};
             }
-            LogRow row = parse_row(spec, rest);
+            LogRow row = parse_row(shape, rest);
             row.stamp = stamp;
             row.line = reading.lines;
             builder.row(std::move(row));
         } catch (const Unreadable&) {
-            builder.unreadable(spec.kind);
+            builder.unreadable(shape.kind);
             skip_line(reading, text);
         }
         return;
