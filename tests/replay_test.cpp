@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "color.hpp"
 #include "render.hpp"
 #include "replay.hpp"
 #include "session.hpp"
@@ -35,7 +36,7 @@ std::vector<std::string> shown(const sim::SessionResult& result) {
 }
 
 sim::SessionResult play(const sim::Scenario& scenario) {
-    return sim::play(scenario, sim::default_library());
+    return sim::play(scenario, {sim::default_library(), std::nullopt, std::nullopt});
 }
 
 sim::ScenarioItem ware(std::string name, std::int32_t base, std::int32_t price) {
@@ -186,7 +187,7 @@ TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
     EXPECT_THROW(sim::select_trade(reading, 6), sim::ReplayError);
     std::ostringstream list;
     sim::write_trade_list(list, reading, "UE4SS.log");
-    EXPECT_NE(list.str().find("\n  4     95      2025-06-11 02:29:09.3559751  4           0     "
+    EXPECT_NE(list.str().find("\n  4     99      2025-06-11 02:29:09.3559751  4           0     "
                               "      2           2           maybe: trader, player\n"),
               std::string::npos)
         << list.str();
