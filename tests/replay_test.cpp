@@ -254,7 +254,7 @@ TEST(Replay, LogsWithoutRowsSayHowToGetThem) {
             ADD_FAILURE() << "no error for " << log;
         } catch (const sim::ReplayError& e) {
             EXPECT_EQ(std::string(e.what()),
-                      "UE4SS.log: no trade to replay: the log holds no row lines of Tallyglass.\n"
+                      "UE4SS.log: no trade to replay: the log holds no row lines of Tallyglass. "
                       "Set ProbeValues=true (and DebugLogging=true for the texts the game showed) "
                       "in Tallyglass.ini, start the game, open a trade, close the game, and read "
                       "its UE4SS.log again.");

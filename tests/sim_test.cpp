@@ -418,6 +418,16 @@ struct ToolCase {
 const ToolCase tool_cases[] = {
     {"--json --no-ini", 0, "\"slots\""},
     {"--log UE4SS.log", 0, "[Tallyglass] Loaded"},
+    {"--from-log UE4SS.log", 2, "UE4SS.log: no trade to replay: the log holds no row lines"},
+    {"--ini probe.ini --log probe.log", 0, "ProbeValues=true, DebugLogging=true"},
+    {"--from-log probe.log --list-trades", 0, "\n  1     13      "},
+    {"--from-log probe.log --trade 1 --scenario-out t.json --no-ini", 0,
+     "BaseValuePercent=75 shows the median item, Healing Potion (price 30, base 40), as 30"},
+    {"t.json", 0, "  Iron Sword      120        120 (99)"},
+    {"--from-log probe.log --trade 2", 2, "trade 2: the log holds only trade 1"},
+    {"--list-trades", 2, "--list-trades requires --from-log"},
+    {"--from-log probe.log --list-trades --json", 2, "--json excludes --list-trades"},
+    {"--from-log probe.log t.json", 2, "SCENARIO excludes --from-log"},
     {"--check-ini ok.ini", 0, "line 1: applied Enabled = true"},
     {"--check-ini broken.ini", 1, "line 1: problem: no \"=\""},
     {"dir", 2, "tallyglass-sim: dir: is a folder, not a file\n"},
@@ -465,6 +475,7 @@ TEST(CommandLine, EveryMistakeGetsAMessageAndAnExitStatusThatTellsTheTruth) {
     fs::create_directories(folder / "tmp");
     fs::create_directories(folder / "dir");
     write_file(folder / "ok.ini", "Enabled=true\n");
+    write_file(folder / "probe.ini", "ProbeValues=true\nDebugLogging=true\n");
     write_file(folder / "broken.ini", "Enabled false\n");
     write_file(folder / "bad.json", R"({"trader": [{"item": "a", "base": "x", "price": 1}]})");
     write_file(folder / "ini.json", R"({"ini": ""})");

@@ -102,6 +102,11 @@ void write_human(std::ostream& out, const SessionResult& result, bool color) {
 }
 
 void write_json(std::ostream& out, const SessionResult& result) {
+    write_json(out, result, nlohmann::ordered_json::object());
+}
+
+void write_json(std::ostream& out, const SessionResult& result,
+                const nlohmann::ordered_json& extra) {
     nlohmann::ordered_json doc;
     doc["log"] = result.log;
     doc["slots"] = nlohmann::ordered_json::array();
@@ -122,6 +127,11 @@ void write_json(std::ostream& out, const SessionResult& result) {
         }
         slot["text_block"] = s.text_block;
         doc["slots"].push_back(std::move(slot));
+    }
+    if (extra.is_object()) {
+        for (const auto& [key, value] : extra.items()) {
+            doc[key] = value;
+        }
     }
     // Names and texts come from the scenario: replace bad UTF-8 rather than fail.
     out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <string_view>
 
@@ -18,4 +19,7 @@ const char* panel_title(std::string_view panel);
 // NO_COLOR unset).
 void write_human(std::ostream& out, const SessionResult& result, bool color);
 void write_json(std::ostream& out, const SessionResult& result);
+// `extra`, an object, adds its members after "log" and "slots".
+void write_json(std::ostream& out, const SessionResult& result,
+                const nlohmann::ordered_json& extra);
 } // namespace sim

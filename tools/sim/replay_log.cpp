@@ -242,7 +242,7 @@ std::string no_trade_message(const LogReading& reading, const std::string& file)
                    " row lines of Tallyglass, none readable; the first, line " +
                    std::to_string(reading.first_skipped_line) + ": " + reading.first_skipped;
     }
-    return message + "\nSet ProbeValues=true (and DebugLogging=true for the texts the game showed) "
+    return message + " Set ProbeValues=true (and DebugLogging=true for the texts the game showed) "
                      "in Tallyglass.ini, start the game, open a trade, close the game, and read "
                      "its UE4SS.log again.";
 }
