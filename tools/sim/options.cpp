@@ -28,6 +28,75 @@ void exclude(CLI::Option* owner, std::initializer_list<CLI::Option*> options) {
         owner->excludes(option);
     }
 }
+// What the options write into before they become FileArguments.
+struct Values {
+    std::string scenario, ini, check, picture, mods, log, from_log, scenario_out;
+    std::int32_t trade = 0;
+};
+
+struct Declared {
+    CLI::Option *scenario, *ini, *no_ini, *mods, *json, *picture, *log, *from_log, *list, *trade,
+        *out, *check;
+};
+
+Declared declare(CLI::App& app, Values& v, Options& options) {
+    Declared d{};
+    d.scenario =
+        app.add_option("SCENARIO", v.scenario,
+                       "scenario JSON file (- for standard input); default: the built-in trade");
+    d.ini = app.add_option("--ini", v.ini, "use this settings file");
+    d.no_ini = app.add_flag("--no-ini", options.no_ini, "use no settings file (the defaults)");
+    d.mods =
+        app.add_option("--mods", v.mods,
+                       "play with the mods this installed Mods folder holds, and their settings");
+    d.json = app.add_flag("--json", options.json,
+                          "print one JSON document: {\"log\": [...], \"slots\": [...]}");
+    d.picture =
+        app.add_option("--picture", v.picture, "also draw the trading screen to this SVG file");
+    d.log = app.add_option("--log", v.log, "also write the whole session log to this file");
+    d.from_log = app.add_option("--from-log", v.from_log,
+                                "replay a trade that the mod logged in this UE4SS.log");
+    d.list = app.add_flag("--list-trades", options.list_trades,
+                          "with --from-log: list the trades the log holds, then exit");
+    d.trade = app.add_option("--trade", v.trade,
+                             "with --from-log: replay this trade (default: the last)");
+    d.out = app.add_option("--scenario-out", v.scenario_out,
+                           "with --from-log: also write the trade as a scenario file");
+    d.check =
+        app.add_option("--check-ini", v.check,
+                       "explain what the mod makes of each line of a settings file, then exit");
+    for (auto* file : {d.scenario, d.ini, d.picture, d.log, d.from_log, d.out, d.check}) {
+        file->type_name("FILE");
+    }
+    d.mods->type_name("DIR");
+    d.trade->type_name("N");
+    return d;
+}
+
+void set_rules(const Declared& d) {
+    exclude_each_other({d.ini, d.no_ini, d.mods});
+    exclude(d.from_log, {d.scenario});
+    need(d.from_log, {d.list, d.trade, d.out});
+    exclude(d.list, {d.trade, d.out, d.ini, d.no_ini, d.mods, d.json, d.picture, d.log});
+    exclude(d.check, {d.scenario, d.ini, d.no_ini, d.mods, d.json, d.picture, d.log, d.from_log});
+}
+
+void take(const Declared& d, const Values& v, Options& options) {
+    auto file = [](CLI::Option* option, const std::string& value, const char* label) {
+        return option->count() ? std::optional<FileArgument>({label, value}) : std::nullopt;
+    };
+    options.scenario = file(d.scenario, v.scenario, "SCENARIO");
+    options.ini = file(d.ini, v.ini, "--ini");
+    options.check = file(d.check, v.check, "--check-ini");
+    options.picture = file(d.picture, v.picture, "--picture");
+    options.mods = file(d.mods, v.mods, "--mods");
+    options.log = file(d.log, v.log, "--log");
+    options.from_log = file(d.from_log, v.from_log, "--from-log");
+    options.scenario_out = file(d.out, v.scenario_out, "--scenario-out");
+    if (d.trade->count()) {
+        options.trade = v.trade;
+    }
+}
 } // namespace
 
 std::optional<int> parse_options(int argc, char** argv, Options& options) {
@@ -35,45 +104,9 @@ std::optional<int> parse_options(int argc, char** argv, Options& options) {
                  "UE4SS host."};
     app.footer("Exit status: 0 done; 1 --check-ini found problems; 2 a bad command line, file, "
                "scenario or log; 3 the run or writing its output failed.");
-    std::string scenario, ini, check, picture, mods, log, from_log, scenario_out;
-    std::int32_t trade = 0;
-    auto* scenario_opt =
-        app.add_option("SCENARIO", scenario,
-                       "scenario JSON file (- for standard input); default: the built-in trade");
-    auto* ini_opt = app.add_option("--ini", ini, "use this settings file");
-    auto* no_ini_opt =
-        app.add_flag("--no-ini", options.no_ini, "use no settings file (the defaults)");
-    auto* mods_opt = app.add_option(
-        "--mods", mods, "play with the mods this installed Mods folder holds, and their settings");
-    auto* json_opt = app.add_flag("--json", options.json,
-                                  "print one JSON document: {\"log\": [...], \"slots\": [...]}");
-    auto* picture_opt =
-        app.add_option("--picture", picture, "also draw the trading screen to this SVG file");
-    auto* log_opt = app.add_option("--log", log, "also write the whole session log to this file");
-    auto* from_log_opt = app.add_option("--from-log", from_log,
-                                        "replay a trade that the mod logged in this UE4SS.log");
-    auto* list_opt = app.add_flag("--list-trades", options.list_trades,
-                                  "with --from-log: list the trades the log holds, then exit");
-    auto* trade_opt =
-        app.add_option("--trade", trade, "with --from-log: replay this trade (default: the last)");
-    auto* out_opt = app.add_option("--scenario-out", scenario_out,
-                                   "with --from-log: also write the trade as a scenario file");
-    auto* check_opt =
-        app.add_option("--check-ini", check,
-                       "explain what the mod makes of each line of a settings file, then exit");
-    for (auto* file :
-         {scenario_opt, ini_opt, picture_opt, log_opt, from_log_opt, out_opt, check_opt}) {
-        file->type_name("FILE");
-    }
-    mods_opt->type_name("DIR");
-    trade_opt->type_name("N");
-    exclude_each_other({ini_opt, no_ini_opt, mods_opt});
-    exclude(from_log_opt, {scenario_opt});
-    need(from_log_opt, {list_opt, trade_opt, out_opt});
-    exclude(list_opt,
-            {trade_opt, out_opt, ini_opt, no_ini_opt, mods_opt, json_opt, picture_opt, log_opt});
-    exclude(check_opt, {scenario_opt, ini_opt, no_ini_opt, mods_opt, json_opt, picture_opt, log_opt,
-                        from_log_opt});
+    Values values;
+    const Declared declared = declare(app, values, options);
+    set_rules(declared);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -82,20 +115,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& options) {
         std::cerr << "tallyglass-sim: " << printable(e.what()) << " (see --help)\n";
         return usage_error;
     }
-    auto take = [](CLI::Option* option, const std::string& value, const char* label) {
-        return option->count() ? std::optional<FileArgument>({label, value}) : std::nullopt;
-    };
-    options.scenario = take(scenario_opt, scenario, "SCENARIO");
-    options.ini = take(ini_opt, ini, "--ini");
-    options.check = take(check_opt, check, "--check-ini");
-    options.picture = take(picture_opt, picture, "--picture");
-    options.mods = take(mods_opt, mods, "--mods");
-    options.log = take(log_opt, log, "--log");
-    options.from_log = take(from_log_opt, from_log, "--from-log");
-    options.scenario_out = take(out_opt, scenario_out, "--scenario-out");
-    if (trade_opt->count()) {
-        options.trade = trade;
-    }
+    take(declared, values, options);
     return std::nullopt;
 }
 } // namespace sim
