@@ -17,24 +17,6 @@
 namespace {
 namespace fs = std::filesystem;
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A trader's list of `count` items.
-std::string many_items(int count, int opens = 1) {
-    std::string json = R"({"opens": )" + std::to_string(opens) + R"(, "trader": [)";
-    for (int i = 0; i < count; ++i) {
-        json += std::string(i ? "," : "") + R"({"item": "Item", "base": 10, "price": 9})";
-    }
-    return json + "]}";
-}
-
 struct IniCase {
     std::string ini;
     int code;
@@ -202,14 +184,15 @@ TEST(CommandLine, EveryMistakeGetsAMessageAndAnExitStatusThatTellsTheTruth) {
     const auto folder = testing_support::temp_folder("simtest");
     fs::create_directories(folder / "tmp");
     fs::create_directories(folder / "dir");
-    write_file(folder / "ok.ini", "Enabled=true\n");
-    write_file(folder / "probe.ini", "ProbeValues=true\nDebugLogging=true\n");
-    write_file(folder / "broken.ini", "Enabled false\n");
-    write_file(folder / "bad.json", R"({"trader": [{"item": "a", "base": "x", "price": 1}]})");
-    write_file(folder / "ini.json", R"({"ini": ""})");
-    write_file(folder / "syntax.json", "{\n  \"opens\": tru\n}");
-    write_file(folder / "many.json", many_items(1001));
-    write_file(folder / "big.json", "");
+    testing_support::write_file(folder / "ok.ini", "Enabled=true\n");
+    testing_support::write_file(folder / "probe.ini", "ProbeValues=true\nDebugLogging=true\n");
+    testing_support::write_file(folder / "broken.ini", "Enabled false\n");
+    testing_support::write_file(folder / "bad.json",
+                                R"({"trader": [{"item": "a", "base": "x", "price": 1}]})");
+    testing_support::write_file(folder / "ini.json", R"({"ini": ""})");
+    testing_support::write_file(folder / "syntax.json", "{\n  \"opens\": tru\n}");
+    testing_support::write_file(folder / "many.json", testing_support::trader_scenario(1001));
+    testing_support::write_file(folder / "big.json", "");
     fs::resize_file(folder / "big.json", 17 * 1024 * 1024);
     const std::string in_folder =
         "cd '" + folder.string() + "' && TMPDIR='" + folder.string() + "/tmp'";
@@ -246,7 +229,7 @@ TEST(CommandLine, SignalEndsTheRunAndLeavesNoFolderBehind) {
     const auto folder = testing_support::temp_folder("simtest");
     const auto tmp = folder / "tmp";
     fs::create_directories(tmp);
-    write_file(folder / "long.json", many_items(20, 10000));
+    testing_support::write_file(folder / "long.json", testing_support::trader_scenario(20, 10000));
     for (int signal_number : {SIGINT, SIGTERM}) {
         const pid_t child = fork();
         if (child == 0) {
@@ -271,7 +254,8 @@ TEST(CommandLine, SignalEndsTheRunAndLeavesNoFolderBehind) {
 
 // The README's sample is what the tool prints for the built-in trade.
 TEST(CommandLine, ReadmeSampleIsTheOutput) {
-    const auto readme = read_file(fs::path(TALLYGLASS_SAMPLE_INI).parent_path() / "README.md");
+    const auto readme =
+        testing_support::read_file(fs::path(TALLYGLASS_SAMPLE_INI).parent_path() / "README.md");
     const auto start = readme.find("```\nHost log\n");
     ASSERT_NE(start, std::string::npos) << "README.md has no sample that starts with Host log";
     const auto end = readme.find("```\n", start + 4);

@@ -28,24 +28,6 @@ std::string error_of(const std::string& json, const sim::ScenarioLimits& limits 
     return "(no error)";
 }
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A trader's list of `count` items.
-std::string many_items(int count, int opens = 1) {
-    std::string json = R"({"opens": )" + std::to_string(opens) + R"(, "trader": [)";
-    for (int i = 0; i < count; ++i) {
-        json += std::string(i ? "," : "") + R"({"item": "Item", "base": 10, "price": 9})";
-    }
-    return json + "]}";
-}
-
 TEST(Scenario, ReadsEveryField) {
     auto s = parse_scenario(R"({
         "ini": "BaseValuePercent=50\n", "opens": 3,
@@ -64,7 +46,8 @@ TEST(Scenario, ReadsEveryField) {
     EXPECT_EQ(s.opens, 3);
     EXPECT_FALSE(parse_scenario(R"({"ini": null})", "t.json").ini.has_value());
     EXPECT_EQ(parse_scenario("{}", "t.json").opens, 1);
-    EXPECT_EQ(parse_scenario(many_items(1000, 10000), "t.json").trader.size(), 1000u);
+    EXPECT_EQ(parse_scenario(testing_support::trader_scenario(1000, 10000), "t.json").trader.size(),
+              1000u);
 }
 
 TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
@@ -88,7 +71,7 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
         {R"({"opens": 10001})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"opens": 1.5})", "trade.json: opens: expected a whole number"},
         {R"({"trader": {}})", "trade.json: trader: expected an array of items"},
-        {many_items(1001), "trade.json: trader: expected at most 1000 items"},
+        {testing_support::trader_scenario(1001), "trade.json: trader: expected at most 1000 items"},
         {R"({"player": [7]})",
          "trade.json: player[0]: expected an object with \"item\", \"base\" and \"price\""},
         {R"({"offer_buy": [{"item": "a", "price": 1}]})",
@@ -187,11 +170,11 @@ class Image {
 public:
     explicit Image(const std::string& svg) {
         auto folder = testing_support::temp_folder("simtest");
-        write_file(folder / "p.svg", svg);
+        testing_support::write_file(folder / "p.svg", svg);
         const std::string command = "rsvg-convert '" + (folder / "p.svg").string() +
                                     "' | pngtopnm > '" + (folder / "p.ppm").string() + "'";
         EXPECT_EQ(std::system(command.c_str()), 0) << "the renderer refused the picture";
-        std::istringstream in(read_file(folder / "p.ppm"));
+        std::istringstream in(testing_support::read_file(folder / "p.ppm"));
         std::string magic;
         int depth = 0;
         in >> magic >> width >> height >> depth;

@@ -1,6 +1,26 @@
 #include "support.hpp"
 
+#include <fstream>
+#include <iterator>
+
 namespace testing_support {
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string trader_scenario(int count, int opens) {
+    std::string json = R"({"opens": )" + std::to_string(opens) + R"(, "trader": [)";
+    for (int i = 0; i < count; ++i) {
+        json += std::string(i ? "," : "") + R"({"item": "Item", "base": 10, "price": 9})";
+    }
+    return json + "]}";
+}
+
 std::string utf8(const String& text) {
     return tallyglass::to_utf8(text);
 }

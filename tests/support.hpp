@@ -35,6 +35,12 @@ inline constexpr const char* default_startup =
     "BaseValuePercent=75, HeatmapEnabled=true, HeatmapMode=Directional, "
     "HeatmapMaxDistancePercent=100";
 
+// A file's bytes, and a file made of these bytes.
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& bytes);
+// A scenario's JSON: a trader's list of `count` items, opened `opens` times.
+std::string trader_scenario(int count, int opens = 1);
+
 // The host log, one UTF-8 string per line, newline included.
 std::vector<std::string> log_lines();
 // Lines of the log that contain `needle`.
