@@ -41,6 +41,7 @@ TEST(ConfigText, LinesThatChangeNothing) {
         "\xEF\xBB\xBF"
         "Enabled=false\n",
         "Enabled=maybe\n",
+        "Enabled=\nDisplayMode=\nHeatmapMode=\nBaseValuePercent=\n",
         "DisplayMode=1\n",
         "BaseValuePercent=-5\nBaseValuePercent=12a\nBaseValuePercent=+\nBaseValuePercent=%\n",
         "HeatmapBadColor=#f00\nHeatmapBadColor=#ff00zz\nHeatmapBadColor=\n",
