@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include "benchmarks.hpp"
+#include "game/limits.hpp"
 #include "world.hpp"
 
 namespace bench {

@@ -133,7 +133,8 @@ Slot& Screen::add(Panel which, const Item& item) {
     const PanelParts where = parts(which);
     const auto index = static_cast<int>(panel(which).size());
     const std::int32_t pos = item.pos.value_or(index);
-    const String tag = STR("_") + decimal(static_cast<std::int32_t>(slots.size()));
+    String tag(STR("_"));
+    tag += decimal(static_cast<std::int32_t>(slots.size()));
     UObject* slot_data = new_item_slot_data(item, pos, tag, where.base);
     UObject* config = new_item_config(item);
     game::set_base_config(where.base, pos, config);
