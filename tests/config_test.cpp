@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 
@@ -226,4 +227,35 @@ TEST(ConfigFile, ReadsBytesLineByLine) {
     EXPECT_EQ(untouched, Config{});
     std::filesystem::remove_all(folder);
 }
+
+#ifdef __GLIBC__
+// A stream that gives its bytes, then fails: what was read up to the last whole line stands, and
+// the line the failure cut short is not applied (its value may be cut short too).
+TEST(ConfigFile, AReadFailureKeepsTheWholeLinesReadBeforeIt) {
+    struct Source {
+        std::string_view bytes;
+    };
+    const cookie_io_functions_t io{[](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+                                       auto& source = *static_cast<Source*>(cookie);
+                                       if (source.bytes.empty()) {
+                                           errno = EIO;
+                                           return -1;
+                                       }
+                                       const std::size_t n = std::min(size, source.bytes.size());
+                                       source.bytes.copy(buffer, n);
+                                       source.bytes.remove_prefix(n);
+                                       return static_cast<ssize_t>(n);
+                                   },
+                                   nullptr, nullptr, nullptr};
+    for (const auto& [bytes, kept] :
+         {std::pair{"Enabled=false\nBaseValuePercent=5", "Enabled=false\n"},
+          std::pair{"BaseValuePercent=5", ""}}) {
+        Source source{bytes};
+        std::FILE* file = fopencookie(&source, "r", io);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(read_settings_text(file), kept) << bytes;
+        std::fclose(file);
+    }
+}
+#endif
 } // namespace
