@@ -228,6 +228,22 @@ TEST(ConfigFile, ReadsBytesLineByLine) {
     std::filesystem::remove_all(folder);
 }
 
+// Where the library is: unknown, in a folder whose parent has no settings file, or one that has.
+TEST(ConfigFile, LoadedFromAboveTheLibrarysFolder) {
+    const auto folder = testing_support::temp_folder("ini");
+    std::filesystem::create_directories(folder / "dlls");
+    const String dlls = testing_support::wide((folder / "dlls").string());
+    simhost::reset();
+    EXPECT_EQ(load_config_in(String()), Config{});
+    EXPECT_EQ(load_config_in(dlls), Config{});
+    testing_support::write_file(folder / "Tallyglass.ini", "BaseValuePercent=60\n");
+    EXPECT_EQ(load_config_in(dlls).BaseValuePercent, 60);
+    EXPECT_EQ(testing_support::log_lines(),
+              (std::vector<std::string>{"[Tallyglass] Config path unavailable; using defaults.\n",
+                                        "[Tallyglass] Config not found; using defaults.\n"}));
+    std::filesystem::remove_all(folder);
+}
+
 #ifdef __GLIBC__
 // A stream that gives its bytes, then fails: what was read up to the last whole line stands, and
 // the line the failure cut short is not applied (its value may be cut short too).

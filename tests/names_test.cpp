@@ -60,6 +60,14 @@ TEST(Names, ContainsText) {
         {"repeated units", "aaaaaab", "aab", true},
         {"same low byte, other unit", "\xC5\x97_Trading_Main", "W_Trading_Main", false},
         {"one unit", "xyz", "z", true},
+        // Around 256 units the skip table stops covering the pattern.
+        {"255 units", std::string(300, 'a') + "x" + std::string(254, 'a'),
+         "x" + std::string(254, 'a'), true},
+        {"256 units", std::string(300, 'a') + "x" + std::string(255, 'a'),
+         "x" + std::string(255, 'a'), true},
+        {"257 units", "x" + std::string(256, 'a') + "b", "x" + std::string(256, 'a'), true},
+        {"256 units, one short", "x" + std::string(254, 'a') + "b", "x" + std::string(255, 'a'),
+         false},
     };
     for (const auto& c : cases) {
         auto haystack = wide(c.haystack);

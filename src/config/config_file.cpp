@@ -91,8 +91,11 @@ bool read_config_file(const String& path, Config& config) {
 }
 
 Config load_config() {
+    return load_config_in(config_directory());
+}
+
+Config load_config_in(const String& directory) {
     Config config;
-    String directory = config_directory();
     if (directory.empty()) {
         quietly([] { log_line(STR("[Tallyglass] Config path unavailable; using defaults.\n")); });
         return config;

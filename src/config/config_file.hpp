@@ -14,6 +14,9 @@ String config_directory();
 std::string read_settings_text(std::FILE* file);
 // Applies the file's lines to `config`; false when the file cannot be opened.
 bool read_config_file(const String& path, Config& config);
-// The settings in force: the defaults, then the file. Logs why it fell back to defaults.
+// The settings in force for a library in `library_directory`: the defaults, then the file one
+// directory above. Logs why it fell back to the defaults.
+Config load_config_in(const String& library_directory);
+// The same for this library's own directory.
 Config load_config();
 } // namespace tallyglass
