@@ -154,6 +154,23 @@ TEST(ConfigText, TrimTakesOnlyFourBlanks) {
     EXPECT_EQ(trim(""), "");
 }
 
+// Each parser gives its value for a word it knows and the fallback, untouched, for any other.
+TEST(ConfigText, ParsersFallBack) {
+    const LinearColor red{1, 0, 0, 1}, grey{0.5f, 0.5f, 0.5f, 1};
+    EXPECT_TRUE(parse_bool(" Yes ", false));
+    EXPECT_FALSE(parse_bool("yes please", false));
+    EXPECT_TRUE(parse_bool("", true));
+    EXPECT_EQ(parse_display_mode("OFF", ValueDisplayMode::ValueTextAppend), ValueDisplayMode::Off);
+    EXPECT_EQ(parse_display_mode("1", ValueDisplayMode::Off), ValueDisplayMode::Off);
+    EXPECT_EQ(parse_heatmap_mode("Distance", HeatmapColorMode::Directional),
+              HeatmapColorMode::Neutral);
+    EXPECT_EQ(parse_heatmap_mode("up", HeatmapColorMode::Neutral), HeatmapColorMode::Neutral);
+    EXPECT_EQ(parse_percent("42 %", 7), 42);
+    EXPECT_EQ(parse_percent("4 2", 7), 7);
+    EXPECT_EQ(parse_color("#FF0000", grey), red);
+    EXPECT_EQ(parse_color("#FF00", grey), grey);
+}
+
 TEST(ConfigPaths, ParentDirectory) {
     struct Case {
         const char* path;
