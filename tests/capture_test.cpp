@@ -261,6 +261,44 @@ TEST_F(Capture, SkipsAndLimits) {
     }
 }
 
+// The GetItemAt hook reads the entry the game handed out, and nothing at all when the call has no
+// side, no object, no return value or no owner to look the base value up in.
+TEST_F(Capture, GetItemAtReadsTheEntryItWasHanded) {
+    enum Context { Own, Loose, Null, NoResult };
+    struct Case {
+        const char* name;
+        Context context;
+        bool owner;
+        bool read;
+    };
+    const Case cases[] = {
+        {"its own list", Own, true, true},   {"no side marker", Loose, true, false},
+        {"null context", Null, true, false}, {"no return value", NoResult, true, false},
+        {"no owner", Own, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        add(Panel::Trader, 1);
+        screen.fill_lists();
+        start(true, false);
+        if (!c.owner) {
+            clear_field(screen.trader_inventory_main, game::inventory_main_base_trading);
+        }
+        UObject* targets[] = {
+            screen.trader_list,
+            simhost::new_object(simhost::class_of(screen.trader_list), STR("Loose")), nullptr,
+            screen.trader_list};
+        alignas(8) std::byte params[16]{};
+        simhost::call(targets[c.context],
+                      simhost::find_function(screen.trader_list, STR("GetItemAt")),
+                      c.context == NoResult ? nullptr : params);
+        EXPECT_EQ(mod->rows.size(), c.read ? 1u : 0u);
+        EXPECT_EQ(log_lines_with("list_index=-1;").size(), c.read ? 1u : 0u);
+        EXPECT_EQ(mod->capture_generation, 0) << "a fetched entry starts no capture pass";
+    }
+}
+
 // One slot, its fields changed one at a time, read by the value hook as an offer and by the list
 // reader as a list entry: both record the same rows and ask for the same base configs.
 TEST_F(Capture, SlotsWithAndWithoutARow) {
@@ -272,6 +310,7 @@ TEST_F(Capture, SlotsWithAndWithoutARow) {
         std::uint8_t byte;
         std::string line;       // the value hook's, with ProbeValues; empty for none
         bool recorded, queried; // queried: GetBaseConfigByPos was called
+        bool display_off = false;
     };
     auto row = [](int pos, int base, bool append, const std::string& item) {
         return value_row("trade-buy", 0, fields(pos, 10, 10, base), append, item);
@@ -286,6 +325,8 @@ TEST_F(Capture, SlotsWithAndWithoutARow) {
         {"base -1", -1, 0, 0, 0, row(0, -1, false, thing), false, true},
         {"skip byte 3", 7, 0, game::slot_skip, 3, "", false, false},
         {"show byte 2", 7, 0, game::slot_show, 2, row(0, 7, true, thing), true, true},
+        {"display off: captured, nothing to append", 7, 0, 0, 0, row(0, 7, false, thing), true,
+         true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -296,6 +337,9 @@ TEST_F(Capture, SlotsWithAndWithoutARow) {
             if (c.offset) {
                 simhost::write_field(slot.slot_data, c.offset, c.byte);
             }
+        }
+        if (c.display_off) {
+            mod->config.DisplayMode = tallyglass::ValueDisplayMode::Off;
         }
         start(true, false);
         auto before = simhost::host_calls(Op::ProcessEvent);

@@ -78,7 +78,7 @@ const std::string no_row = "no unique cached row for Text_Value";
 // A TextBlockAppend row line; the defaults are those of the Standard slot.
 struct Applied {
     std::string side = "trade-buy", observed = "120";
-    int current = 120, base = 133, shown_base = 99;
+    int current = 120, base = 133, shown_base = 99, percent = 75;
     std::string mode = "Directional";
     int distance = 21;
     bool heatmap = true;
@@ -89,8 +89,8 @@ struct Applied {
         auto n = [](int value) { return std::to_string(value); };
         return "[Tallyglass] TextBlockAppend row side=" + side + "; observed=" + observed +
                "; cached_current=" + n(current) + "; base=" + n(base) +
-               "; display_base=" + n(shown_base) + "; percent=75; heatmap_mode=" + mode +
-               "; heatmap_distance=" + n(distance) +
+               "; display_base=" + n(shown_base) + "; percent=" + n(percent) +
+               "; heatmap_mode=" + mode + "; heatmap_distance=" + n(distance) +
                "; heatmap_applied=" + (heatmap ? "true" : "false") + "; pos=" + n(pos) +
                "; amount=" + n(amount) + "; trader_index=" + n(trader_index) +
                "; source=" + source + "; match=" + match + "; applied=true; item=" + item + ".\n";
@@ -203,19 +203,44 @@ TEST(TextBlockHook, TextsLeftAlone) {
     }
 }
 
-// The text keeps its own blanks; the colour is skipped, the row applied.
-TEST(TextBlockHook, HeatmapWithoutSetColorAndOpacity) {
+// The text keeps its own blanks; the settings and a missing colour function decide the rest.
+TEST(TextBlockHook, SettingsAndTheColourFunction) {
+    struct Case {
+        const char* name;
+        void (*prepare)(Standard&);
+        const char* text;
+        bool colour;
+        std::optional<std::string> skip; // the skip line's reason, with DebugLogging
+        Applied applied;
+    };
+    const Case cases[] = {
+        {"no SetColorAndOpacity",
+         [](Standard&) { remove_from_text_blocks(STR("SetColorAndOpacity")); }, " 120 (99)", false,
+         "TextBlock.SetColorAndOpacity missing",
+         Applied{.observed = " 120", .distance = 0, .heatmap = false}},
+        {"heatmap off", [](Standard& s) { s.mod->config.HeatmapEnabled = false; }, " 120 (99)",
+         false, std::nullopt, Applied{.observed = " 120", .distance = 0, .heatmap = false}},
+        {"half the base value", [](Standard& s) { s.mod->config.BaseValuePercent = 50; },
+         " 120 (66)", true, std::nullopt,
+         Applied{.observed = " 120", .shown_base = 66, .percent = 50, .distance = 82}},
+    };
     for (bool debug : {true, false}) {
-        Standard s(debug);
-        remove_from_text_blocks(STR("SetColorAndOpacity"));
-        set_text(s.block, STR(" 120"));
-        EXPECT_EQ(utf8(text_of(s.block)), " 120 (99)");
-        EXPECT_FALSE(color_of(s.block));
-        const Lines lines = {skip_line(1, "TextBlock.SetColorAndOpacity missing", 0, s.block),
-                             Applied{.observed = " 120", .distance = 0, .heatmap = false}.line()};
-        EXPECT_EQ(log_lines(), debug ? lines : Lines{});
-        EXPECT_EQ(s.mod->text_append_skips, debug ? 1 : 0);
-        EXPECT_EQ(s.mod->text_appended_total, 1);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (debug ? ", debug" : ""));
+            Standard s(debug);
+            c.prepare(s);
+            set_text(s.block, STR(" 120"));
+            EXPECT_EQ(utf8(text_of(s.block)), c.text);
+            EXPECT_EQ(color_of(s.block).has_value(), c.colour);
+            Lines lines;
+            if (c.skip) {
+                lines.push_back(skip_line(1, *c.skip, 0, s.block));
+            }
+            lines.push_back(c.applied.line());
+            EXPECT_EQ(log_lines(), debug ? lines : Lines{});
+            EXPECT_EQ(s.mod->text_append_skips, debug && c.skip ? 1 : 0);
+            EXPECT_EQ(s.mod->text_appended_total, 1);
+        }
     }
 }
 

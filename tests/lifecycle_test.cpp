@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <Mod/CppUserModBase.hpp>
+#include <stdexcept>
+
+#include "mod/hook_guard.hpp"
 
 #include "support.hpp"
 
@@ -170,5 +173,17 @@ TEST_F(Lifecycle, AFailedRemovalDoesNotStopTheOthers) {
         EXPECT_EQ(utf8(simhost::orphaned_hooks()[0]), item_path)
             << "only the failed removal outlives the library";
     }
+}
+
+// The host holds every hook through one dispatch: whatever a body might let out stops there.
+TEST(Dispatch, NothingAHookBodyLetsOutReachesTheHost) {
+    struct Body {
+        void standard(tallyglass::host::Context&) { throw std::runtime_error("out"); }
+        void foreign(tallyglass::host::Context&) { throw 7; }
+    } body;
+    RC::Unreal::FFrame frame;
+    tallyglass::host::Context context{nullptr, frame, nullptr};
+    EXPECT_NO_THROW((tallyglass::dispatch<Body, &Body::standard>(context, &body)));
+    EXPECT_NO_THROW((tallyglass::dispatch<Body, &Body::foreign>(context, &body)));
 }
 } // namespace

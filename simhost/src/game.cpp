@@ -87,6 +87,9 @@ void install_item_list(UClass* widget) {
             params, 0, entry.count.value_or(static_cast<std::int32_t>(entry.items.size())));
     });
     define_function(list, STR("GetItemAt"), 16, 8, [](UObject* self, std::byte* params) {
+        if (!params) {
+            return;
+        }
         auto& entry = state.lists[self];
         auto index = param<std::int32_t>(params, 0);
         UObject* item = index >= 0 && static_cast<std::size_t>(index) < entry.items.size()

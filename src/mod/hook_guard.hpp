@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "host/host.hpp"
 #include "host/log.hpp"
 
 namespace tallyglass {
@@ -14,6 +15,17 @@ template <class Body> void run_guarded(StringView failure_prefix, Body&& body) n
         body();
     } catch (...) {
         log_failure(failure_prefix, std::current_exception());
+    }
+}
+
+// What the host holds for a hook: a stateless function that turns the custom data back into the
+// mod object and runs its hook body. Every body guards itself; this catch is the last resort should
+// one ever let something out, since anything that reaches the host takes the game down.
+template <class Mod, void (Mod::*Hook)(host::Context&)>
+void dispatch(host::Context& context, void* custom_data) noexcept {
+    try {
+        (static_cast<Mod*>(custom_data)->*Hook)(context);
+    } catch (...) {
     }
 }
 

@@ -3,20 +3,9 @@
 #include "config/config_file.hpp"
 #include "config/settings.hpp"
 #include "host/log.hpp"
+#include "mod/hook_guard.hpp"
 
 namespace tallyglass {
-namespace {
-// The host sees only this: a stateless function that turns the custom data back into the mod
-// object. Every hook body guards itself; this catch is the last resort should that ever fail.
-template <void (Tallyglass::*Hook)(host::Context&)>
-void dispatch(host::Context& context, void* custom_data) {
-    try {
-        (static_cast<Tallyglass*>(custom_data)->*Hook)(context);
-    } catch (...) {
-    }
-}
-} // namespace
-
 Tallyglass::Tallyglass() {
     ModName = STR("Tallyglass");
     ModVersion = mod_version;
@@ -49,17 +38,17 @@ void Tallyglass::on_unreal_init() {
         [] { log_line(STR("[Tallyglass] Unreal initialized; registering configured hooks.\n")); });
     if (config.ProbeValues || config.DisplayMode != ValueDisplayMode::Off) {
         register_hook(value_hook, STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
-                      dispatch<&Tallyglass::handle_update_inventory>);
+                      dispatch<Tallyglass, &Tallyglass::handle_update_inventory>);
         register_hook(list_hook, STR("/Script/G1R.DiscreteItemViewWidget:SetListItemsBP"),
-                      dispatch<&Tallyglass::handle_set_list_items>);
+                      dispatch<Tallyglass, &Tallyglass::handle_set_list_items>);
         register_hook(get_item_at_hook, STR("/Script/G1R.DiscreteItemViewWidget:GetItemAt"),
-                      dispatch<&Tallyglass::handle_get_item_at>);
+                      dispatch<Tallyglass, &Tallyglass::handle_get_item_at>);
     } else {
         quietly([] { log_line(STR("[Tallyglass] Value/list hooks disabled by config.\n")); });
     }
     if (config.DisplayMode == ValueDisplayMode::ValueTextAppend) {
         register_hook(text_block_hook, STR("/Script/UMG.TextBlock:SetText"),
-                      dispatch<&Tallyglass::on_text_block_set_text>);
+                      dispatch<Tallyglass, &Tallyglass::on_text_block_set_text>);
     } else {
         quietly([] {
             log_line(
