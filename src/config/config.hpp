@@ -38,6 +38,10 @@ struct Config {
 // Percentages above this count as this: a hundred times the base value is surely a typo already.
 inline constexpr std::int32_t max_percent = 10000;
 
+// Whether `text` is `lower_case` once A to Z are lower-cased; no other byte is changed, so only
+// ASCII letters match regardless of case.
+bool same_letters(std::string_view text, std::string_view lower_case);
+
 // Strips space, tab, line feed and carriage return from both ends; nothing else.
 std::string_view trim(std::string_view text);
 

@@ -6,23 +6,6 @@ namespace tallyglass {
 namespace {
 using enum StartupShow;
 
-// Lower-cases A to Z only, as keys compare.
-bool same_key(std::string_view written, std::string_view key) {
-    if (written.size() != key.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        char c = written[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != key[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string color_text(const LinearColor& color) {
     std::string out = "(";
     for (float channel : {color.R, color.G, color.B, color.A}) {
@@ -100,7 +83,7 @@ const std::array<Setting, 14> all_settings{{
 const Setting* find_setting_by_key(std::string_view key) {
     for (const auto& setting : all_settings) {
         for (std::string_view spelling : setting.keys) {
-            if (!spelling.empty() && same_key(key, spelling)) {
+            if (!spelling.empty() && same_letters(key, spelling)) {
                 return &setting;
             }
         }

@@ -12,23 +12,12 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Lower-cases A to Z only; every other byte stays as it is.
-std::string fold(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 template <class T, std::size_t N>
 std::optional<T> match_word(std::string_view text,
                             const std::array<std::pair<std::string_view, T>, N>& words) {
-    std::string word = fold(trim(text));
+    const std::string_view word = trim(text);
     for (const auto& [spelling, value] : words) {
-        if (word == spelling) {
+        if (same_letters(word, spelling)) {
             return value;
         }
     }
@@ -123,6 +112,19 @@ std::optional<LinearColor> try_color(std::string_view text) {
     return LinearColor{channels[0], channels[1], channels[2], channels[3]};
 }
 } // namespace
+
+bool same_letters(std::string_view text, std::string_view lower_case) {
+    if (text.size() != lower_case.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower_case[i]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && is_blank(text.front())) {
