@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <memory>
 
 #include <simhost/trading.hpp>
@@ -360,103 +358,5 @@ TEST(TextBlockHook, RowReshapedInsideTheEnginesSetText) {
     EXPECT_EQ(utf8(text_of(s.block)), "120 (99)");
     EXPECT_EQ(s.mod->rows.size(), 21u);
     EXPECT_EQ(log_lines_with("TextBlockAppend row"), Lines{Applied{}.line()});
-}
-
-// A colour in hundred-thousandths; alpha is always 1.
-std::array<long, 4> rgb(long r = 0, long g = 0, long b = 0) {
-    return {r, g, b, 100000};
-}
-
-// The whole road of a value: a trade opened with items on both sides, in both heatmap modes.
-TEST(TradeSession, BothSidesInBothHeatmapModes) {
-    struct Expected {
-        Panel panel;
-        Item item;
-        const char* text;
-        std::array<long, 4> directional, neutral;
-        int distance;
-        const char* source; // null: no row, so no colour either
-    };
-    const Expected slots[] = {
-        {Panel::OfferBuy, Item{.name = STR("Sword"), .base = 133, .price = 120}, "120 (99)",
-         rgb(98677, 84607, 84607), rgb(79488, 77094, 87178), 21, "offer"},
-        {Panel::OfferBuy, Item{.name = STR("Bread"), .base = 100, .price = 50, .trader_index = 3},
-         "50 (75)", rgb(79672, 94423, 81619), rgb(77424, 73662, 88594), 33, "offer"},
-        {Panel::OfferSell, Item{.name = STR("Ring"), .base = 132, .price = 60, .amount = 2},
-         "60 (99)", rgb(62667, 89758, 66242), rgb(76392, 71946, 89302), 39, "offer"},
-        {Panel::OfferSell, Item{.name = STR("Junk"), .base = 10, .price = 0}, "0 (7)",
-         rgb(37300, 37300, 37300), rgb(65900, 54500, 96500), 100, "offer"},
-        {Panel::Trader, Item{.name = STR("Shield"), .base = 200, .price = 150}, "150 (150)",
-         rgb(100000, 100000, 100000), rgb(83100, 83100, 84700), 0, "left-list"},
-        {Panel::Trader, Item{.name = STR("Relic"), .price = 30, .pos = 7}, "30", rgb(), rgb(), 0,
-         nullptr},
-        {Panel::Player, Item{.name = STR("Gem"), .base = 400, .price = 450}, "450 (300)",
-         rgb(38400, 83100, 44300), rgb(74500, 68800, 90600), 50, "left-list"},
-        {Panel::Player, Item{.name = STR("Salt"), .base = 9, .price = 12, .text = STR("12 g")},
-         "12 g", rgb(), rgb(), 0, nullptr},
-    };
-    for (auto mode : {HeatmapColorMode::Directional, HeatmapColorMode::Neutral}) {
-        const bool directional = mode == HeatmapColorMode::Directional;
-        const std::string mode_name = directional ? "Directional" : "Neutral";
-        SCOPED_TRACE(mode_name);
-        long live = simhost::live_texts();
-        {
-            Session s(true);
-            s.mod->config.HeatmapMode = mode;
-            std::vector<UObject*> blocks;
-            for (const auto& e : slots) {
-                blocks.push_back(s.add(e.panel, e.item));
-            }
-            s.screen.open();
-
-            Lines expected = {"[Tallyglass] Value hook UpdateInventory #1; side=trade-buy; "
-                              "text_appended_total=0; context=" +
-                                  utf8(simhost::full_name(s.screen.buy_balance)) + ".\n",
-                              "[Tallyglass] List hook SetListItemsBP #1; side=trade-buy; context=" +
-                                  utf8(simhost::full_name(s.screen.trader_list)) + ".\n"};
-            for (std::size_t i = 0; i < std::size(slots); ++i) {
-                const Expected& e = slots[i];
-                const std::string name = utf8(e.item.name), text = e.text;
-                SCOPED_TRACE(name);
-                EXPECT_EQ(utf8(text_of(blocks[i])), text);
-                auto color = color_of(blocks[i]);
-                ASSERT_EQ(color.has_value(), e.source != nullptr);
-                if (name == "Relic") { // no row, after five applied; "12 g" is no number
-                    expected.push_back(skip_line(1, no_row, 5, blocks[i]));
-                }
-                if (!color) {
-                    continue;
-                }
-                const auto& want = directional ? e.directional : e.neutral;
-                std::array<long, 4> got{};
-                for (std::size_t k = 0; k < 4; ++k) {
-                    got[k] = std::lround(static_cast<double>(color->rgba[k]) * 100000.0);
-                }
-                EXPECT_EQ(got, want);
-                EXPECT_EQ(color->rule, 0);
-                EXPECT_EQ(color->padding, (std::array<std::uint8_t, 3>{}));
-                expected.push_back(Applied{
-                    .side = e.panel == Panel::OfferSell || e.panel == Panel::Player ? "trade-sell"
-                                                                                    : "trade-buy",
-                    .observed = text.substr(0, text.find(' ')),
-                    .current = e.item.price,
-                    .base = *e.item.base,
-                    .shown_base = std::stoi(text.substr(text.find('(') + 1)),
-                    .mode = mode_name,
-                    .distance = e.distance,
-                    .pos = e.item.pos.value_or(static_cast<int>(i % 2)),
-                    .amount = e.item.amount,
-                    .trader_index = e.item.trader_index,
-                    .source = e.source,
-                    .item = "ItemBaseConfig /Game/Items/" + name + "." + name}
-                                       .line());
-            }
-            EXPECT_EQ(log_lines(), expected);
-            EXPECT_EQ(s.mod->text_appended_total, 6);
-            EXPECT_EQ(simhost::live_texts(), live + static_cast<long>(std::size(slots)))
-                << "each text block holds exactly its own text";
-        }
-        EXPECT_EQ(simhost::live_texts(), live) << "no text value outlives the session";
-    }
 }
 } // namespace
