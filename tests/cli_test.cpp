@@ -1,6 +1,9 @@
 // tallyglass-sim as a user runs it: --check-ini's explanations of every line the mod reads
 // otherwise than meant, and the command line's messages and exit statuses for every mistake,
 // signal and output failure (the tool run as a child process).
+//
+// Every case starts the tool as a process of its own: some 60 runs, a second natively and a few
+// under the sanitizers, where each process starts slower.
 #include <gtest/gtest.h>
 
 #include <csignal>

@@ -5,6 +5,9 @@
 // removal), written where the clean session would have gone on; only the helpers that name
 // objects or read a text may absorb a fault without a line; and afterwards a fresh value text is
 // still rewritten, no text value is left alive and no hook is left with the host.
+//
+// The slowest suite: some 850 whole sessions, one per fault, a few seconds natively and under the
+// sanitizers; nothing in it waits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
