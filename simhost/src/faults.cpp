@@ -25,8 +25,8 @@ void host_call(Op op, UObject* subject, StringView detail) {
     ++w.calls.counts[static_cast<int>(op)];
     if (w.calls.recording) {
         const RunningCallback* inner = w.hooks.running.empty() ? nullptr : &w.hooks.running.back();
-        w.calls.records.push_back(
-            {op, subject, String(detail), inner ? inner->path : String(), inner ? inner->run : 0});
+        w.calls.records.push_back({op, subject, String(detail), inner ? inner->path : String(),
+                                   inner ? inner->run : 0, inner ? inner->context : nullptr});
     }
     for (auto& armed : w.calls.faults) {
         if (armed.fault.op && *armed.fault.op != op) {

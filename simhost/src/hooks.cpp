@@ -17,8 +17,8 @@ using Context = RC::Unreal::UnrealScriptFunctionCallableContext;
 // Host calls made while a callback runs are recorded with it.
 class Running {
 public:
-    Running(HookRegistry& registry_, const String& path) : registry(registry_) {
-        registry.running.push_back({path, ++registry.callback_runs});
+    Running(HookRegistry& registry_, const String& path, UObject* context) : registry(registry_) {
+        registry.running.push_back({path, ++registry.callback_runs, context});
     }
     ~Running() { registry.running.pop_back(); }
     Running(const Running&) = delete;
@@ -31,7 +31,7 @@ private:
 // What a callback lets out is counted, then passed on to whoever made the game call.
 void invoke(const Hook& hook, const UnrealScriptFunctionCallable& callback, Context& context) {
     auto& registry = world().hooks;
-    Running running(registry, hook.path);
+    Running running(registry, hook.path, context.Context);
     detail::OwnerScope owner(hook.owner);
     try {
         callback(context, hook.custom_data);

@@ -42,6 +42,7 @@ struct Hook {
 struct RunningCallback {
     String path;
     std::uint64_t run;
+    UObject* context;
 };
 
 struct HookRegistry {

@@ -164,6 +164,7 @@ struct CallRecord {
     String detail;          // the function name, log line or hook path given, or empty
     String hook;            // path of the innermost hook callback running; empty outside one
     std::uint64_t callback; // that callback's run, counted from 1 since reset(); 0 outside one
+    UObject* context;       // the object that callback's function ran on, or null
 };
 // Off after reset(): a record copies names and lines on every host call.
 void record_calls(bool on);
