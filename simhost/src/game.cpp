@@ -1,31 +1,15 @@
-// The game's classes and script functions, and the per-object state they answer from.
+// The game's classes and script functions.
 #include <map>
 #include <new>
 #include <simhost/game.hpp>
 
+#include "game_state.hpp"
 #include "internal.hpp"
 
 namespace simhost::game {
-namespace {
-struct Balance {
-    std::vector<UObject*> slots;
-    ArrayHeaderOverride header;
-};
-struct List {
-    std::vector<UObject*> items;
-    std::optional<std::int32_t> count;
-};
-
-// Per-object game state, keyed by the object; cleared with the world.
-struct GameState {
-    std::map<UObject*, Balance> balances;
-    std::map<UObject*, List> lists;
-    std::map<UObject*, std::map<std::int32_t, UObject*>> configs;
-    std::map<UObject*, SlateColor> colors;
-    std::function<void(UObject*)> during_set_text;
-};
 GameState state;
 
+namespace {
 template <class T> T param(std::byte* params, std::size_t offset) {
     T value;
     std::memcpy(&value, params + offset, sizeof(T));
@@ -137,105 +121,4 @@ void install() {
     install_item_list(widget);
     install_trading_inventories();
 }
-
-UObject* new_slot_data(StringView name, const SlotFields& fields, UObject* outer) {
-    UObject* object = new_object(find_class(STR("InventorySlotData")), name, outer);
-    set_slot_fields(object, fields);
-    return object;
-}
-
-void set_slot_fields(UObject* slot_data, const SlotFields& fields) {
-    write_field(slot_data, slot_pos, fields.pos);
-    write_field(slot_data, slot_current, fields.current);
-    write_field(slot_data, slot_previous, fields.previous);
-    write_field(slot_data, slot_amount, fields.amount);
-    write_field(slot_data, slot_skip, fields.skip);
-    write_field(slot_data, slot_trader_index, fields.trader_index);
-    write_field(slot_data, slot_show, fields.show);
-}
-
-UObject* new_base_config(StringView name, std::int32_t base_value) {
-    UObject* object = new_object(find_class(STR("ItemBaseConfig")), name);
-    write_field(object, config_base_value, base_value);
-    return object;
-}
-
-UObject* new_inventory_base(StringView name, UObject* outer) {
-    UObject* object = new_object(find_class(STR("InventoryBaseTrading")), name, outer);
-    state.configs[object];
-    return object;
-}
-
-void set_base_config(UObject* inventory_base, std::int32_t pos, UObject* config) {
-    state.configs[inventory_base][pos] = config;
-}
-
-UObject* new_text_block(StringView name, UObject* outer) {
-    return new_object(find_class(STR("TextBlock")), name, outer);
-}
-
-void set_text(UObject* text_block, StringView text) {
-    // The engine's parameter block holds exactly one text value.
-    alignas(FText) std::byte params[sizeof(FText)];
-    auto* value = new (params) FText(make_text(text));
-    call(text_block, STR("SetText"), params);
-    value->~FText();
-}
-
-String text_of(UObject* text_block) {
-    return simhost::text_of(
-        *std::launder(reinterpret_cast<FText*>(storage(text_block) + text_block_text)));
-}
-
-void on_set_text(std::function<void(UObject* text_block)> during) {
-    state.during_set_text = std::move(during);
-}
-
-std::optional<SlateColor> color_of(UObject* text_block) {
-    auto it = state.colors.find(text_block);
-    if (it == state.colors.end()) {
-        return std::nullopt;
-    }
-    return it->second;
-}
-
-void set_balance_slots(UObject* balance_inventory, std::vector<UObject*> slots) {
-    state.balances[balance_inventory].slots = std::move(slots);
-}
-
-void set_balance_array_override(UObject* balance_inventory, ArrayHeaderOverride header) {
-    state.balances[balance_inventory].header = header;
-}
-
-void update_inventory(UObject* balance_inventory) {
-    TArrayHeader result{};
-    call(balance_inventory, STR("UpdateInventory"), &result);
-}
-
-void update_inventory_without_result(UObject* balance_inventory) {
-    call(balance_inventory, STR("UpdateInventory"), nullptr);
-}
-
-void set_list_items(UObject* list, std::vector<UObject*> items) {
-    TArrayHeader params{items.data(), static_cast<std::int32_t>(items.size()),
-                        static_cast<std::int32_t>(items.size())};
-    call(list, STR("SetListItemsBP"), &params);
-}
-
-void set_list_count_override(UObject* list, std::optional<std::int32_t> count) {
-    state.lists[list].count = count;
-}
-
-UObject* get_item_at(UObject* list, std::int32_t index) {
-    alignas(8) std::byte params[16]{};
-    std::memcpy(params, &index, sizeof(index));
-    call(list, STR("GetItemAt"), params);
-    UObject* item;
-    std::memcpy(&item, params + 8, sizeof(item));
-    return item;
-}
 } // namespace simhost::game
-
-void simhost::detail::clear_game_state() {
-    game::state = game::GameState{};
-}

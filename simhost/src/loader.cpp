@@ -13,6 +13,7 @@
 
 #include "internal.hpp"
 #include "library.hpp"
+#include "mods_folder.hpp"
 
 namespace simhost {
 using StartMod = RC::CppUserModBase* (*)();
@@ -34,49 +35,10 @@ struct ModHost::CppMod {
 };
 
 namespace {
+using detail::hex;
 using detail::host_line;
-
-String text_of(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return path.wstring();
-#else
-    try {
-        return path.u16string();
-    } catch (const std::exception&) {
-        const std::string bytes = path.string();
-        return String(bytes.begin(), bytes.end());
-    }
-#endif
-}
-
-// Narrow text as the host widens it: one code unit per byte.
-String widen(std::string_view text) {
-    String out;
-    for (char c : text) {
-        out.push_back(static_cast<CharType>(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-String hex(std::uint32_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%x", static_cast<unsigned>(value));
-    return widen(digits);
-}
-
-// Every folder of Mods but "shared", in name order.
-std::vector<std::filesystem::path> mod_folders(const std::filesystem::path& mods) {
-    std::vector<std::filesystem::path> out;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(mods, error)) {
-        std::error_code ignored;
-        if (entry.is_directory(ignored) && entry.path().stem() != "shared") {
-            out.push_back(entry.path());
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
+using detail::text_of;
+using detail::widen;
 
 void construct(ModHost::CppMod& mod) {
     std::error_code ignored;
@@ -101,23 +63,6 @@ void construct(ModHost::CppMod& mod) {
     }
 }
 
-struct ListEntry {
-    String name;
-    bool enabled;
-};
-
-// A line of mods.txt as the host's wide stream reads it: each byte one code unit, so a
-// byte-order mark stays part of the first name.
-std::optional<ListEntry> list_entry(std::string_view bytes) {
-    if (bytes.find(';') != std::string_view::npos || bytes.size() <= 4) {
-        return std::nullopt;
-    }
-    String line = widen(bytes);
-    std::erase(line, STR(' '));
-    const auto last = line.rfind(STR(':'));
-    const String value = last == String::npos ? line : line.substr(last + 1);
-    return ListEntry{line.substr(0, line.find(STR(':'))), value.starts_with(STR('1'))};
-}
 } // namespace
 
 ModHost::ModHost(std::filesystem::path mods) : mods_folder(std::move(mods)) {
@@ -132,7 +77,7 @@ ModHost::~ModHost() {
 }
 
 void ModHost::install_mods() {
-    for (const auto& folder : mod_folders(mods_folder)) {
+    for (const auto& folder : detail::mod_folders(mods_folder)) {
         auto mod = std::make_unique<CppMod>();
         mod->name = text_of(folder.stem());
         mod->folder = folder;
@@ -153,7 +98,7 @@ void ModHost::start_mods() {
         if (line.ends_with('\r')) {
             line.pop_back();
         }
-        auto entry = list_entry(line);
+        auto entry = detail::list_entry(line);
         auto it = std::find_if(cpp_mods.begin(), cpp_mods.end(), [&](const auto& mod) {
             return entry && mod->name == entry->name && mod->loaded();
         });
