@@ -10,7 +10,7 @@ mode=$1
 seconds=$2
 build=$3
 here=$(cd "$(dirname "$0")" && pwd)
-fuzzers="fuzz_settings fuzz_value_text fuzz_scenario fuzz_session fuzz_log"
+fuzzers="fuzz_settings fuzz_scenario fuzz_session fuzz_log"
 
 mkdir -p "$build/logs" "$build/findings"
 summary="$build/logs/$mode-summary.txt"

@@ -90,14 +90,7 @@ TEST(ConfigText, KeysAliasesAndWords) {
         {"HeatmapBadColor=#ff000080", "HeatmapBadColor", "(1.000, 0.000, 0.000, 0.502)"},
         {"HeatmapRedColor=00FF00", "HeatmapBadColor", "(0.000, 1.000, 0.000, 1.000)"},
         {"HeatmapBadColor=#90aF09", "HeatmapBadColor", "(0.565, 0.686, 0.035, 1.000)"},
-        {"HeatmapNearColor=#000000", "HeatmapNearColor", "(0.000, 0.000, 0.000, 1.000)"},
-        {"HeatmapAccentColor=#0000ff", "HeatmapFarColor", "(0.000, 0.000, 1.000, 1.000)"},
-        {"HeatmapGreenColor=#000000", "HeatmapGoodColor", "(0.000, 0.000, 0.000, 1.000)"},
-        {"HeatmapDirectionalNeutralColor=#000000", "HeatmapNeutralColor",
-         "(0.000, 0.000, 0.000, 1.000)"},
-        {"HeatmapWhiteColor=#000000", "HeatmapNeutralColor", "(0.000, 0.000, 0.000, 1.000)"},
         {"HeatmapGrayColor=#ffffff00", "HeatmapZeroColor", "(1.000, 1.000, 1.000, 0.000)"},
-        {"HeatmapGreyColor=#ffffff", "HeatmapZeroColor", "(1.000, 1.000, 1.000, 1.000)"},
         {"heatmapzerocolor=#FFFFFF", "HeatmapZeroColor", "(1.000, 1.000, 1.000, 1.000)"},
     };
     for (const auto& c : cases) {

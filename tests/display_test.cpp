@@ -320,26 +320,6 @@ TEST(TextBlockHook, RowLineCapAndSampledSkipLines) {
     EXPECT_EQ(s.mod->text_append_skips, 120);
 }
 
-// The engine's SetText throws once the new text is stored: the failure line, no text value
-// left behind, and the next call works.
-TEST(TextBlockHook, AnExceptionInsideSetTextIsContained) {
-    Standard s(false);
-    set_text(s.block, STR("-")); // the block now holds a text value of its own
-    long live = simhost::live_texts();
-    simhost::game::on_set_text([](UObject* block) {
-        if (utf8(text_of(block)) == "120 (99)") {
-            throw std::runtime_error("SetText broke");
-        }
-    });
-    set_text(s.block, STR("120"));
-    EXPECT_EQ(utf8(text_of(s.block)), "120 (99)");
-    EXPECT_EQ(log_lines(), Lines{"[Tallyglass] TextBlock value append failed: SetText broke\n"});
-    EXPECT_EQ(simhost::live_texts(), live);
-    EXPECT_FALSE(s.mod->in_text_rewrite);
-    set_text(s.block, STR("121"));
-    EXPECT_EQ(utf8(text_of(s.block)), "121 (99)");
-}
-
 TEST(TextBlockHook, RowReshapedInsideTheEnginesSetText) {
     Standard s(true);
     for (int i = 1; i <= 20; ++i) {
