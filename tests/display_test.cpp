@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include <simhost/trading.hpp>
@@ -105,6 +106,10 @@ TEST(TextBlockHook, ExtendsAPlainNumberOnceAndANewPriceAfresh) {
     std::size_t before = simhost::call_trace().size();
     set_text(s.block, STR("120"));
     EXPECT_EQ(utf8(text_of(s.block)), "120 (99)");
+    const auto colour = color_of(s.block);
+    ASSERT_TRUE(colour);
+    EXPECT_EQ(colour->rule, 0) << "the colour given, not the widget's own";
+    EXPECT_EQ(colour->padding, (std::array<std::uint8_t, 3>{}));
     // From the built text on: the engine call, whose nested hook must do nothing, then the colour.
     const auto& trace = simhost::call_trace();
     std::vector<Op> tail(trace.begin() + static_cast<std::ptrdiff_t>(before), trace.end());

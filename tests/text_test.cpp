@@ -74,6 +74,8 @@ TEST(Text, Utf8AndUtf16) {
     for (char16_t lone : {u'\xD800', u'\xDBFF', u'\xDC00', u'\xDFFF'}) {
         EXPECT_EQ(to_utf8(String{static_cast<Char>(lone), STR('x')}), bad + "x")
             << static_cast<int>(lone);
+        EXPECT_EQ(to_utf8(String{STR('x'), static_cast<Char>(lone)}), "x" + bad)
+            << static_cast<int>(lone);
     }
 }
 } // namespace
