@@ -36,7 +36,7 @@ std::vector<std::string> shown(const sim::SessionResult& result) {
 }
 
 sim::SessionResult play(const sim::Scenario& scenario) {
-    return sim::play(scenario, {sim::default_library(), std::nullopt, std::nullopt});
+    return sim::play(scenario, {});
 }
 
 sim::ScenarioItem ware(std::string name, std::int32_t base, std::int32_t price) {

@@ -98,10 +98,6 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
     EXPECT_EQ(error_of(std::string(16 * 1024 * 1024 + 1, ' ')),
               "trade.json: (document): expected at most 16777216 bytes");
 }
-sim::PlayOptions built_mod() {
-    return {sim::default_library(), std::nullopt, std::nullopt};
-}
-
 TEST(Session, SmallTradeAsJson) {
     auto result = sim::play(parse_scenario(R"({
         "ini": "DebugLogging=false\nHeatmapMode=Directional\n",
@@ -109,7 +105,7 @@ TEST(Session, SmallTradeAsJson) {
                    {"item": "Lost Note", "base": null, "price": 3}],
         "player": [{"item": "Wolf Pelt", "base": 80, "price": 60}]})",
                                            "small.json"),
-                            built_mod());
+                            {});
     std::ostringstream out;
     sim::write_json(out, result);
     auto doc = nlohmann::json::parse(out.str());
@@ -152,7 +148,7 @@ TEST(Session, PlaysWhatAModsFolderHolds) {
             fs::remove(game.mods() / "Tallyglass" / "enabled.txt");
         }
         auto scenario = sim::builtin_scenario();
-        auto result = sim::play(scenario, {{}, game.mods(), {}});
+        auto result = sim::play(scenario, {.mods = game.mods(), .log = {}});
         EXPECT_EQ(result.config.BaseValuePercent, enabled ? 50 : 75) << enabled;
         EXPECT_EQ(result.slots[0].text, enabled ? "120 (66)" : "120") << enabled;
         EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << enabled;
@@ -161,7 +157,7 @@ TEST(Session, PlaysWhatAModsFolderHolds) {
 
 std::string svg_of(const sim::Scenario& scenario) {
     std::ostringstream svg;
-    sim::write_svg(svg, sim::play(scenario, built_mod()));
+    sim::write_svg(svg, sim::play(scenario, {}));
     return svg.str();
 }
 

@@ -11,7 +11,7 @@ namespace tallyglass {
 namespace {
 void log_skip(const Tallyglass& mod, StringView reason) {
     if (mod.config.DebugLogging) {
-        log_line(String(STR("[Tallyglass] List hook skipped: ")) + String(reason) + STR(".\n"));
+        LogLine(STR("List hook skipped: ")).add(reason).send();
     }
 }
 

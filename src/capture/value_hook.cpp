@@ -23,7 +23,7 @@ bool plausible(const ArrayHeader& header) {
 
 void log_skip(const Tallyglass& mod, StringView reason) {
     if (mod.config.DebugLogging) {
-        log_line(String(STR("[Tallyglass] Value hook skipped: ")) + String(reason) + STR(".\n"));
+        LogLine(STR("Value hook skipped: ")).add(reason).send();
     }
 }
 

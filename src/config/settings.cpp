@@ -7,13 +7,11 @@ namespace {
 using enum StartupShow;
 
 std::string color_text(const LinearColor& color) {
-    std::string out = "(";
-    for (float channel : {color.R, color.G, color.B, color.A}) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.3f", static_cast<double>(channel));
-        out += (out.size() > 1 ? ", " : "") + std::string(buffer);
-    }
-    return out + ")";
+    char buffer[256]; // room for four channels of any float
+    std::snprintf(buffer, sizeof buffer, "(%.3f, %.3f, %.3f, %.3f)", static_cast<double>(color.R),
+                  static_cast<double>(color.G), static_cast<double>(color.B),
+                  static_cast<double>(color.A));
+    return buffer;
 }
 
 std::string value_text(bool value) {

@@ -10,10 +10,6 @@ namespace {
 host::Object* read_object(host::Object* object, std::size_t offset) {
     return read_field<host::Object*>(object, offset);
 }
-
-bool starts_with(StringView text, StringView prefix) {
-    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
-}
 } // namespace
 
 String safe_full_name(host::Object* object) {
@@ -31,7 +27,7 @@ host::Object* Tallyglass::find_slot_widget(host::Object* object) const {
     try {
         for (int step = 0; object && step < limits::max_objects_examined; ++step) {
             // Class name and the blank after it: the object's class is exactly the slot class.
-            if (starts_with(host::full_name(object), STR("W_Inventory_Slot_C "))) {
+            if (StringView(host::full_name(object)).starts_with(STR("W_Inventory_Slot_C "))) {
                 return object;
             }
             object = host::outer(object);

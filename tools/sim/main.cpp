@@ -131,7 +131,7 @@ Trade load_trade(const Options& options) {
 // A signal during the run removes the temporary game folder, then ends the tool as it would
 // have ended it at once.
 sim::SessionResult play(const sim::Scenario& scenario, const Options& options) {
-    sim::PlayOptions play_options{sim::default_library(), std::nullopt, std::nullopt};
+    sim::PlayOptions play_options;
     if (options.mods) {
         play_options.mods = options.mods->name;
     }

@@ -6,12 +6,12 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "config/config.hpp"
 #include "display/value_text.hpp"
 #include "replay.hpp"
 
 namespace sim {
 namespace {
-constexpr std::int64_t max_percent = 10000; // the largest BaseValuePercent the mod takes
 constexpr const char* ratio_names[] = {"lowest", "lower_quartile", "median", "upper_quartile",
                                        "highest"};
 
@@ -30,7 +30,7 @@ std::int32_t neutral_percent(const ScenarioItem& item, bool buying) {
     } else if (!buying && price >= 0) {
         percent = (100 * (price + 1) - 1) / base;
     }
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(percent, 0, max_percent));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(percent, 0, tallyglass::max_percent));
 }
 
 SideStats side_stats(const std::vector<ScenarioItem>& list, const std::vector<ScenarioItem>& offer,

@@ -29,17 +29,17 @@ struct SessionResult {
     tallyglass::Config config;    // what the started mod read from its Tallyglass.ini, or defaults
 };
 
+// The mod library that tallyglass-sim loads: $TALLYGLASS_LIBRARY, else the one built with it.
+std::filesystem::path default_library();
+
 struct PlayOptions {
     // The built mod, installed into a temporary game folder.
-    std::filesystem::path library;
+    std::filesystem::path library = default_library();
     // Play with what this Mods folder holds instead.
     std::optional<std::filesystem::path> mods;
     // Also write the whole session log here, as UE4SS.log holds it.
     std::optional<std::filesystem::path> log;
 };
-
-// The mod library that tallyglass-sim loads: $TALLYGLASS_LIBRARY, else the one built with it.
-std::filesystem::path default_library();
 
 // A mod that the host does not start is no error: the trade is played without it. Throws
 // std::runtime_error when the game folder cannot be made, `mods` is no folder, the scenario
