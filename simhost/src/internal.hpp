@@ -97,4 +97,13 @@ inline std::string narrow(StringView text) {
     }
     return out;
 }
+
+// Narrow text as the host widens it: one code unit per byte.
+inline String widen(std::string_view text) {
+    String out;
+    for (char c : text) {
+        out.push_back(static_cast<CharType>(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
 } // namespace simhost::detail

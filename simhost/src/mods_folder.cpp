@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "internal.hpp"
+
 namespace simhost::detail {
 using RC::CharType;
 
@@ -13,18 +15,9 @@ String text_of(const std::filesystem::path& path) {
     try {
         return path.u16string();
     } catch (const std::exception&) {
-        const std::string bytes = path.string();
-        return String(bytes.begin(), bytes.end());
+        return widen(path.string());
     }
 #endif
-}
-
-String widen(std::string_view text) {
-    String out;
-    for (char c : text) {
-        out.push_back(static_cast<CharType>(static_cast<unsigned char>(c)));
-    }
-    return out;
 }
 
 String hex(std::uint32_t value) {

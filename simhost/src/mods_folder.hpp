@@ -1,5 +1,5 @@
 // How the host reads a Mods folder: its mod folders, the lines of mods.txt, and the texts of its
-// log lines (paths, narrow text widened byte by byte, hexadecimal codes).
+// log lines (paths and hexadecimal codes).
 #pragma once
 
 #include <cstdint>
@@ -14,8 +14,6 @@ namespace simhost::detail {
 using String = RC::StringType;
 
 String text_of(const std::filesystem::path& path);
-// Narrow text as the host widens it: one code unit per byte.
-String widen(std::string_view text);
 String hex(std::uint32_t value);
 
 // Every folder of Mods but "shared", in name order.

@@ -1,11 +1,12 @@
 #include <algorithm>
 #include <simhost/trading.hpp>
 
+#include "internal.hpp"
+
 namespace simhost::trading {
 namespace {
 String decimal(std::int32_t value) {
-    std::string narrow = std::to_string(value);
-    return String(narrow.begin(), narrow.end());
+    return detail::widen(std::to_string(value));
 }
 
 UObject* widget_tree(UObject* owner) {
