@@ -12,6 +12,12 @@
 
 #include "support.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 // Rows leave out the fields that keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
@@ -72,6 +78,38 @@ struct Row {
     bool enabled_txt = true;
     const char* mod = "Tallyglass";
     bool reload = false;
+    bool held = false; // another handle keeps the library mapped over the reload
+};
+
+// A second handle on a library: freeing the host's handle then leaves it mapped, its globals as
+// they were.
+class HeldLibrary {
+public:
+    explicit HeldLibrary(const std::filesystem::path& path) {
+#ifdef _WIN32
+        handle = LoadLibraryW(path.c_str());
+#else
+        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+    }
+    ~HeldLibrary() {
+        if (!handle) {
+            return;
+        }
+#ifdef _WIN32
+        FreeLibrary(static_cast<HMODULE>(handle));
+#else
+        dlclose(handle);
+#endif
+    }
+    HeldLibrary(const HeldLibrary&) = delete;
+    HeldLibrary& operator=(const HeldLibrary&) = delete;
+    bool held() const {
+        return handle != nullptr;
+    }
+
+private:
+    void* handle;
 };
 
 // Rows of one or two lines, lined up by hand.
@@ -104,6 +142,8 @@ const Row rows[] = {
     {"a start_mod that gives null", {from_list, no_list, from_enabled, has_enabled}, false,
      TALLYGLASS_NULL_START},
     {"a hot reload", reload_lines(), true, lib, main_dll, std::nullopt, true, "Tallyglass", true},
+    {"a hot reload with the library held mapped", reload_lines(), true, lib, main_dll, std::nullopt,
+     true, "Tallyglass", true, true},
 };
 // clang-format on
 
@@ -149,6 +189,11 @@ TEST(Install, WaysToLayOutAndEnableTheMod) {
         host.start_mods();
         const Lines launch = log_lines();
         host.fire_unreal_init();
+        std::optional<HeldLibrary> held;
+        if (row.held) {
+            held.emplace(game.mods() / row.mod / main_dll);
+            ASSERT_TRUE(held->held());
+        }
         if (row.reload) {
             simhost::clear_log();
             host.reinstall_mods();

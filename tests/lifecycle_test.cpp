@@ -26,6 +26,15 @@ const std::string stopping = "Stopping C++ mod 'Tallyglass' for uninstall\n";
 
 class Lifecycle : public testing_support::WorldTest {};
 
+// The paths the mod asked the host to remove hooks at, in UTF-8.
+std::vector<std::string> unregistered_paths() {
+    std::vector<std::string> asked;
+    for (const auto& path : simhost::unregistered_paths()) {
+        asked.push_back(utf8(path));
+    }
+    return asked;
+}
+
 TEST_F(Lifecycle, StartupLineShowsTheSettingsInForce) {
     struct Case {
         const char* name;
@@ -102,6 +111,8 @@ TEST_F(Lifecycle, UnrealInitRegistersWhatTheSettingsAskFor) {
         simhost::clear_log();
         launch.host.uninstall_mods();
         EXPECT_EQ(log_lines(), std::vector<std::string>{stopping}) << c.name << ": unload is quiet";
+        EXPECT_EQ(unregistered_paths(), std::vector<std::string>(c.paths.rbegin(), c.paths.rend()))
+            << c.name << ": only what was registered is removed";
         EXPECT_EQ(simhost::registered_hook_count(), 0u) << c.name;
     }
 }
@@ -163,11 +174,8 @@ TEST_F(Lifecycle, AFailedRemovalDoesNotStopTheOthers) {
         EXPECT_EQ(log_lines(),
                   (std::vector<std::string>{stopping, "[Tallyglass] Hook unregister failed for " +
                                                           item_path + "; continuing unload.\n"}));
-        std::vector<std::string> asked;
-        for (const auto& p : simhost::unregistered_paths()) {
-            asked.push_back(utf8(p));
-        }
-        EXPECT_EQ(asked, (std::vector<std::string>{text_path, item_path, list_path, value_path}));
+        EXPECT_EQ(unregistered_paths(),
+                  (std::vector<std::string>{text_path, item_path, list_path, value_path}));
         EXPECT_EQ(registered_paths(), std::vector<std::string>{});
         ASSERT_EQ(simhost::orphaned_hooks().size(), 1u);
         EXPECT_EQ(utf8(simhost::orphaned_hooks()[0]), item_path)
