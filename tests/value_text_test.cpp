@@ -40,6 +40,7 @@ TEST(ValueText, ShownTexts) {
     const Case cases[] = {
         {"plain", "120", 120},
         {"blanks and line end around", "  1250\r\n", 1250},
+        {"one blank after", "120 ", 120},
         {"negative", "-40", -40},
         {"leading zeros", "007", 7},
         {"largest", "2147483647", 2147483647},
