@@ -10,12 +10,6 @@ namespace {
 constexpr int openings = 10000;
 constexpr std::array<int, 5> checkpoints{1, 10, 100, 1000, 10000};
 
-// The host's call trace grows by one entry per host call for as long as the world lives: it is
-// the host's, so it is taken out of the mod's figures.
-std::int64_t trace_bytes() {
-    return static_cast<std::int64_t>(simhost::call_trace().capacity() * sizeof(simhost::Op));
-}
-
 // What the row cache holds on the heap: its array and the item names too long to sit inside
 // their strings.
 std::int64_t cache_bytes(const tallyglass::Tallyglass& mod) {
@@ -38,8 +32,8 @@ struct Checkpoint {
 void long_session(benchmark::State& state) {
     World world;
     fill_full_trade(world);
-    const std::int64_t live_before_mod = heap_stats().live_bytes - trace_bytes();
-    const std::int64_t blocks_before_mod = heap_stats().live_blocks - 1;
+    const std::int64_t live_before_mod = heap_stats().live_bytes;
+    const std::int64_t blocks_before_mod = heap_stats().live_blocks;
     auto mod = load_mod();
     // Everything is kept in place until the session ends: counters added on the way would be
     // heap blocks of their own.
@@ -48,33 +42,24 @@ void long_session(benchmark::State& state) {
     std::int64_t peak_first_10 = 0;
     std::int64_t peak_last_1000 = 0;
     std::int64_t peak_all = 0;
-    int peak_openings_left_out = 0;
     const std::uint64_t host_calls_before = simhost::host_calls();
+    const std::int64_t texts_before = simhost::text_references();
     for (auto _ : state) {
         std::size_t next_checkpoint = 0;
         for (int opening = 1; opening <= openings; ++opening) {
-            const auto trace_capacity = simhost::call_trace().capacity();
             reset_heap_peak();
             world.screen.open();
             const HeapStats heap = heap_stats();
             rows_max = std::max(rows_max, mod->rows.size());
-            // An opening in which the trace moved to a larger buffer peaks with both buffers.
-            if (simhost::call_trace().capacity() == trace_capacity) {
-                const std::int64_t peak = heap.peak_live_bytes - trace_bytes();
-                peak_all = std::max(peak_all, peak);
-                if (opening <= 10) {
-                    peak_first_10 = std::max(peak_first_10, peak);
-                }
-                if (opening > openings - 1000) {
-                    peak_last_1000 = std::max(peak_last_1000, peak);
-                }
-            } else {
-                ++peak_openings_left_out;
+            peak_all = std::max(peak_all, heap.peak_live_bytes);
+            if (opening <= 10) {
+                peak_first_10 = std::max(peak_first_10, heap.peak_live_bytes);
+            }
+            if (opening > openings - 1000) {
+                peak_last_1000 = std::max(peak_last_1000, heap.peak_live_bytes);
             }
             if (next_checkpoint < checkpoints.size() && opening == checkpoints[next_checkpoint]) {
-                at[next_checkpoint] = {heap.live_bytes - trace_bytes(),
-                                       heap.live_blocks - (trace_bytes() > 0 ? 1 : 0),
-                                       cache_bytes(*mod)};
+                at[next_checkpoint] = {heap.live_bytes, heap.live_blocks, cache_bytes(*mod)};
                 ++next_checkpoint;
             }
         }
@@ -96,8 +81,8 @@ void long_session(benchmark::State& state) {
     state.counters["peak_bytes_first_10"] = static_cast<double>(peak_first_10);
     state.counters["peak_bytes_last_1000"] = static_cast<double>(peak_last_1000);
     state.counters["peak_bytes_all"] = static_cast<double>(peak_all);
-    state.counters["peak_openings_left_out"] = peak_openings_left_out;
-    state.counters["trace_bytes_end"] = static_cast<double>(trace_bytes());
+    state.counters["texts_left_per_opening"] =
+        static_cast<double>(simhost::text_references() - texts_before) / openings;
     state.counters["host_calls_per_opening"] =
         static_cast<double>(host_calls) / static_cast<double>(openings);
 }

@@ -54,14 +54,6 @@ std::unique_ptr<tallyglass::Tallyglass> load_mod() {
     return mod;
 }
 
-void grow_host_trace(std::size_t calls) {
-    World world;
-    UObject* object = world.screen.main;
-    for (std::size_t i = 0; i < calls; ++i) {
-        benchmark::DoNotOptimize(object->GetOuterPrivate());
-    }
-}
-
 void set_heap_counters(benchmark::State& state, const HeapPerCall& heap) {
     state.counters["allocs/call"] = heap.allocations;
     state.counters["bytes/call"] = heap.bytes;

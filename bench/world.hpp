@@ -2,6 +2,7 @@
 // the mod loaded into it as the host loads it, and heap counts per call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,36 +49,26 @@ std::unique_ptr<tallyglass::Tallyglass> load_mod();
 
 // The hook's view of a call of a function on `object` that has no parameters it reads.
 struct CallContext {
-    RC::Unreal::FFrame frame{nullptr};
+    alignas(std::max_align_t) std::byte frame[64]{}; // the engine's stack frame, opaque
     tallyglass::host::Context context;
-    explicit CallContext(UObject* object) : context{object, frame, nullptr} {}
+    explicit CallContext(UObject* object)
+        : context(object, *reinterpret_cast<RC::Unreal::FFrame*>(frame), nullptr) {}
 };
-
-// The host's call trace grows by one entry per host call and keeps its buffer from one world to
-// the next. Grown here to `calls` entries before any figure is taken, it no longer moves to a
-// larger buffer, nor touches fresh pages, inside one benchmark and not in the next.
-void grow_host_trace(std::size_t calls);
 
 struct HeapPerCall {
     double allocations = 0;
     double bytes = 0;
 };
 
-// Heap use per call of `call`, counted over `calls` calls in which the host's call trace did not
-// grow (its occasional reallocation is the host's, not the code under test).
+// Heap use per call of `call`, counted over `calls` calls.
 template <class Call> HeapPerCall heap_per_call(Call&& call, int calls = 1000) {
-    for (int attempt = 0;; ++attempt) {
-        const auto trace_capacity = simhost::call_trace().capacity();
-        const HeapStats before = heap_stats();
-        for (int i = 0; i < calls; ++i) {
-            call();
-        }
-        const HeapStats after = heap_stats();
-        if (simhost::call_trace().capacity() == trace_capacity || attempt == 4) {
-            return {static_cast<double>(after.allocations - before.allocations) / calls,
-                    static_cast<double>(after.bytes_allocated - before.bytes_allocated) / calls};
-        }
+    const HeapStats before = heap_stats();
+    for (int i = 0; i < calls; ++i) {
+        call();
     }
+    const HeapStats after = heap_stats();
+    return {static_cast<double>(after.allocations - before.allocations) / calls,
+            static_cast<double>(after.bytes_allocated - before.bytes_allocated) / calls};
 }
 
 void set_heap_counters(benchmark::State& state, const HeapPerCall& heap);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <Mod/CppUserModBase.hpp>
+#include <cstddef>
 #include <stdexcept>
 
 #include "mod/hook_guard.hpp"
@@ -117,40 +118,60 @@ TEST_F(Lifecycle, UnrealInitRegistersWhatTheSettingsAskFor) {
     }
 }
 
+// What the host makes of the TextBlock hook's registration; the other hooks register all the same.
 TEST_F(Lifecycle, RegistrationOutcomes) {
     struct Case {
         const char* name;
-        void (*arrange)();
-        std::string line; // for the TextBlock hook
-        bool removed;     // at unload
+        void (*arrange)(RC::Unreal::UClass* text_block);
+        std::string line;
+        bool removed; // at unload
     };
+    static const auto set_text = STR("SetText");
     const Case cases[] = {
         {"ids (7, 0)",
-         [] {
+         [](auto*) {
              simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {7, 0});
          },
          registered(text_path, 7, 0), true},
         {"ids (0, 0)",
-         [] {
+         [](auto*) {
              simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {0, 0});
          },
          registered(text_path, 0, 0), false},
-        {"no such function",
-         [] { simhost::remove_function(simhost::find_class(STR("TextBlock")), STR("SetText")); },
-         "[Tallyglass] Failed to register hook for " + text_path +
-             ": RegisterHook: no script function at " + text_path + "\n",
+        {"ids (-1, -1) of a failed registration",
+         [](auto*) {
+             simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {-1, -1});
+         },
+         registered(text_path, -1, -1), false},
+        {"a script function: one id for both",
+         [](auto* cls) {
+             simhost::remove_function(cls, set_text);
+             simhost::define_function(cls, set_text, 24, -1, {}, simhost::FunctionKind::Script);
+         },
+         registered(text_path, 7, 7), true},
+        // The host's lookup by path would use the null it found and take the game down.
+        {"function not loaded", [](auto* cls) { simhost::remove_function(cls, set_text); },
+         "[Tallyglass] Failed to register hook for " + text_path + ": function not found.\n",
+         false},
+        {"neither native nor script: the host throws",
+         [](auto* cls) {
+             simhost::remove_function(cls, set_text);
+             simhost::define_function(cls, set_text, 24, -1, {}, simhost::FunctionKind::Neither);
+         },
+         "[Tallyglass] Failed to register hook for " + text_path + ": Tried to hook " + text_path +
+             ", which is neither a native nor a script function\n",
          false},
     };
     for (const auto& c : cases) {
         simhost::reset();
         simhost::game::install();
         Launch launch("DebugLogging=true\n");
-        c.arrange();
+        c.arrange(simhost::find_class(STR("TextBlock")));
         simhost::clear_log();
         launch.host.fire_unreal_init();
         auto lines = log_lines();
         ASSERT_EQ(lines.size(), 5u) << c.name;
-        EXPECT_EQ(lines[1], registered(value_path, 1, 2)) << c.name;
+        EXPECT_EQ(lines[3], registered(item_path, 5, 6)) << c.name;
         EXPECT_EQ(lines[4], c.line) << c.name;
         simhost::clear_log();
         launch.host.uninstall_mods();
@@ -159,6 +180,7 @@ TEST_F(Lifecycle, RegistrationOutcomes) {
         EXPECT_EQ(removal[1] == "[Tallyglass] Unregistered hook for " + text_path + ".\n",
                   c.removed)
             << c.name;
+        EXPECT_EQ(simhost::registered_hook_count(), 0u) << c.name;
     }
 }
 
@@ -189,8 +211,9 @@ TEST(Dispatch, NothingAHookBodyLetsOutReachesTheHost) {
         void standard(tallyglass::host::Context&) { throw std::runtime_error("out"); }
         void foreign(tallyglass::host::Context&) { throw 7; }
     } body;
-    RC::Unreal::FFrame frame;
-    tallyglass::host::Context context{nullptr, frame, nullptr};
+    alignas(std::max_align_t) std::byte frame[64]{}; // the engine's stack frame, opaque
+    tallyglass::host::Context context(nullptr, *reinterpret_cast<RC::Unreal::FFrame*>(frame),
+                                      nullptr);
     EXPECT_NO_THROW((tallyglass::dispatch<Body, &Body::standard>(context, &body)));
     EXPECT_NO_THROW((tallyglass::dispatch<Body, &Body::foreign>(context, &body)));
 }

@@ -5,15 +5,24 @@
 
 namespace simhost {
 namespace {
+using detail::record_of;
 using detail::world;
 using RC::Unreal::ObjectAccess;
 
-UFunction* find_in_chain(UClass* cls, StringView name) {
+UFunction* find_in(const UClass* cls, StringView name) {
+    for (UFunction* f : cls->functions) {
+        const auto& record = record_of(f);
+        if (!record.removed && record.name == name) {
+            return f;
+        }
+    }
+    return nullptr;
+}
+
+UFunction* find_in_chain(const UClass* cls, StringView name) {
     for (; cls; cls = cls->super) {
-        for (auto& f : cls->functions) {
-            if (!f->removed && f->name == name) {
-                return f.get();
-            }
+        if (UFunction* f = find_in(cls, name)) {
+            return f;
         }
     }
     return nullptr;
@@ -28,14 +37,9 @@ UFunction* detail::function_at_path(StringView path) {
     }
     auto package = path.substr(0, dot);
     auto cls_name = path.substr(dot + 1, colon - dot - 1);
-    auto fn_name = path.substr(colon + 1);
     for (auto& cls : world().classes) {
         if (cls->package == package && cls->name == cls_name) {
-            for (auto& f : cls->functions) {
-                if (!f->removed && f->name == fn_name) {
-                    return f.get();
-                }
-            }
+            return find_in(cls.get(), path.substr(colon + 1));
         }
     }
     return nullptr;
@@ -64,24 +68,26 @@ void set_lifecycle(UClass* cls, ObjectHook construct, ObjectHook destruct) {
     cls->destruct = std::move(destruct);
 }
 
-UFunction* define_function(UClass* cls, StringView name, std::size_t params_size, int return_offset,
-                           Native native) {
-    auto f = std::make_unique<UFunction>();
-    f->owner = cls;
-    f->name = String(name);
-    f->params_size = params_size;
-    f->return_offset = return_offset;
-    f->native = std::move(native);
-    cls->functions.push_back(std::move(f));
-    return cls->functions.back().get();
+UFunction* define_function(UClass* cls, StringView name, std::uint16_t params_size,
+                           int return_offset, NativeCode native, FunctionKind kind) {
+    auto record = std::make_unique<detail::FunctionRecord>(detail::FunctionRecord{
+        cls, String(name), params_size, return_offset, std::move(native), kind, false});
+    UFunction* function = detail::new_function(
+        cls->package + STR(".") + cls->name + STR(":") + String(name), std::move(record));
+    cls->functions.push_back(function);
+    return function;
 }
 
 void remove_function(UClass* cls, StringView name) {
-    for (auto& f : cls->functions) {
-        if (f->name == name) {
-            f->removed = true;
+    for (UFunction* f : cls->functions) {
+        if (record_of(f).name == name) {
+            record_of(f).removed = true;
         }
     }
+}
+
+void set_parms_size(UFunction* function, std::uint16_t size) {
+    record_of(function).parms_size = size;
 }
 
 UFunction* find_function(UObject* object, StringView name) {
@@ -89,7 +95,11 @@ UFunction* find_function(UObject* object, StringView name) {
 }
 
 String function_path(UFunction* function) {
-    return function->owner->package + STR(".") + function->owner->name + STR(":") + function->name;
+    return name_of(function);
+}
+
+UFunction* function_at(StringView path) {
+    return detail::function_at_path(path);
 }
 
 String class_name(UClass* cls) {
@@ -113,13 +123,28 @@ namespace RC::Unreal {
 using simhost::Op;
 using simhost::detail::host_call;
 
-auto UObject::GetFunctionByNameInChain(const CharType* name) -> UFunction* {
+auto UObject::GetFunctionByNameInChain(const TCHAR* name) -> UFunction* {
     host_call(Op::GetFunctionByNameInChain, this, name);
     return simhost::find_function(this, name);
 }
 
-auto UObject::ProcessEvent(UFunction* function, void* params) -> void {
-    host_call(Op::ProcessEvent, this, function ? StringViewType(function->name) : StringViewType());
-    simhost::detail::run(this, function, params);
+auto UObject::GetFunctionByNameInChain(FName) -> UFunction* {
+    simhost::detail::crash("GetFunctionByNameInChain(FName): no FName exists in the simulated "
+                           "engine");
+}
+
+auto UObject::ProcessEvent(UFunction* function, void* Parms) -> void {
+    host_call(Op::ProcessEvent, this,
+              function ? StringViewType(simhost::detail::record_of(function).name)
+                       : StringViewType());
+    if (!function) {
+        simhost::detail::crash("ProcessEvent with a null UFunction");
+    }
+    simhost::detail::run(this, function, Parms);
+}
+
+auto UFunction::GetParmsSize() -> uint16& {
+    host_call(Op::GetParmsSize, this);
+    return simhost::detail::record_of(this).parms_size;
 }
 } // namespace RC::Unreal

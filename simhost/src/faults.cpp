@@ -21,7 +21,7 @@ using detail::world;
 namespace detail {
 void host_call(Op op, UObject* subject, StringView detail) {
     auto& w = world();
-    w.calls.trace.push_back(op);
+    ++w.calls.total;
     ++w.calls.counts[static_cast<int>(op)];
     if (w.calls.recording) {
         const RunningCallback* inner = w.hooks.running.empty() ? nullptr : &w.hooks.running.back();
@@ -59,8 +59,10 @@ const char* op_name(Op op) {
         return "FText";
     case Op::FTextToString:
         return "FText::ToString";
-    case Op::FTextStaticSize:
-        return "FText::StaticSize";
+    case Op::StaticFindObject:
+        return "StaticFindObject";
+    case Op::GetParmsSize:
+        return "UFunction::GetParmsSize";
     case Op::RegisterHook:
         return "RegisterHook";
     case Op::UnregisterHook:
@@ -82,13 +84,10 @@ void fail_full_name_of(UObject* object, FaultKind kind) {
     world().calls.name_faults[object] = kind;
 }
 std::uint64_t host_calls() {
-    return world().calls.trace.size();
+    return world().calls.total;
 }
 std::uint64_t host_calls(Op op) {
     return world().calls.counts[static_cast<int>(op)];
-}
-const std::vector<Op>& call_trace() {
-    return world().calls.trace;
 }
 std::uint64_t faults_thrown() {
     return world().calls.faults_thrown;

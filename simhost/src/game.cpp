@@ -20,19 +20,21 @@ template <class T> void set_param(std::byte* params, std::size_t offset, T value
 }
 } // namespace
 
+FText* text_property(UObject* text_block) {
+    return std::launder(reinterpret_cast<FText*>(storage(text_block) + text_block_text));
+}
+
 namespace {
 void install_text_block(UClass* widget) {
     auto* text_block = define_class(STR("/Script/UMG"), STR("TextBlock"), widget);
+    // The text block holds one reference to its text, as the engine's FText property does.
     set_lifecycle(
         text_block, [](UObject* self) { new (storage(self) + text_block_text) FText(); },
-        [](UObject* self) {
-            std::launder(reinterpret_cast<FText*>(storage(self) + text_block_text))->~FText();
-        });
+        [](UObject* self) { release_text(*text_property(self)); });
     define_function(text_block, STR("SetText"), sizeof(FText), -1,
                     [](UObject* self, std::byte* params) {
-                        auto* property =
-                            std::launder(reinterpret_cast<FText*>(storage(self) + text_block_text));
-                        *property = *std::launder(reinterpret_cast<FText*>(params));
+                        detail::assign_text(*text_property(self),
+                                            *std::launder(reinterpret_cast<FText*>(params)));
                         if (state.during_set_text) {
                             state.during_set_text(self);
                         }

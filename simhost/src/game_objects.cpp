@@ -46,16 +46,17 @@ UObject* new_text_block(StringView name, UObject* outer) {
 }
 
 void set_text(UObject* text_block, StringView text) {
-    // The engine's parameter block holds exactly one text value.
-    alignas(FText) std::byte params[sizeof(FText)];
-    auto* value = new (params) FText(make_text(text));
-    call(text_block, STR("SetText"), params);
-    value->~FText();
+    // The engine's parameter block holds exactly one text value, which the game's own code
+    // releases after the call, as its destructor would.
+    struct Params {
+        FText value;
+        ~Params() { release_text(value); }
+    } params{make_text(text)};
+    call(text_block, STR("SetText"), &params);
 }
 
 String text_of(UObject* text_block) {
-    return simhost::text_of(
-        *std::launder(reinterpret_cast<FText*>(storage(text_block) + text_block_text)));
+    return simhost::text_of(*text_property(text_block));
 }
 
 void on_set_text(std::function<void(UObject* text_block)> during) {

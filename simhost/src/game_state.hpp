@@ -27,4 +27,7 @@ struct GameState {
     std::function<void(UObject*)> during_set_text;
 };
 extern GameState state;
+
+// The text block's Text property, at the game's offset.
+FText* text_property(UObject* text_block);
 } // namespace simhost::game

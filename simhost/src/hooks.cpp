@@ -10,6 +10,7 @@ namespace simhost {
 namespace {
 using detail::Hook;
 using detail::HookRegistry;
+using detail::record_of;
 using detail::world;
 using RC::Unreal::UnrealScriptFunctionCallable;
 using Context = RC::Unreal::UnrealScriptFunctionCallableContext;
@@ -54,8 +55,9 @@ std::vector<Hook> hooks_of(UFunction* function) {
 
 bool live(const Hook& hook) {
     auto& hooks = world().hooks.hooks;
-    return std::any_of(hooks.begin(), hooks.end(),
-                       [&](const Hook& h) { return h.ids.first == hook.ids.first; });
+    return std::any_of(hooks.begin(), hooks.end(), [&](const Hook& h) {
+        return h.function == hook.function && h.ids == hook.ids;
+    });
 }
 
 void run_callbacks(const std::vector<Hook>& snapshot, UnrealScriptFunctionCallable Hook::*callback,
@@ -69,15 +71,16 @@ void run_callbacks(const std::vector<Hook>& snapshot, UnrealScriptFunctionCallab
 } // namespace
 
 void detail::run(UObject* object, UFunction* function, void* params) {
+    const auto& record = record_of(function);
     RC::Unreal::FFrame frame{params};
-    void* result = function->return_offset >= 0 && params
-                       ? static_cast<std::byte*>(params) + function->return_offset
+    void* result = record.return_offset >= 0 && params
+                       ? static_cast<std::byte*>(params) + record.return_offset
                        : nullptr;
     Context context{object, frame, result};
     auto snapshot = hooks_of(function);
     run_callbacks(snapshot, &Hook::pre, context);
-    if (function->native) {
-        function->native(object, static_cast<std::byte*>(params));
+    if (record.native) {
+        record.native(object, static_cast<std::byte*>(params));
     }
     run_callbacks(snapshot, &Hook::post, context);
 }
@@ -139,47 +142,83 @@ void drop_hooks_of(const void* owner, bool record) {
 } // namespace simhost
 
 namespace RC::Unreal {
+using simhost::FunctionKind;
 using simhost::Op;
 using simhost::detail::host_call;
+using simhost::detail::record_of;
 
-auto UObjectGlobals::RegisterHook(StringViewType function_path,
-                                  const UnrealScriptFunctionCallable& pre_callback,
-                                  const UnrealScriptFunctionCallable& post_callback,
-                                  void* custom_data) -> std::pair<int, int> {
-    host_call(Op::RegisterHook, nullptr, function_path);
-    auto& w = simhost::detail::world();
-    UFunction* function = simhost::detail::function_at_path(function_path);
+namespace {
+// Ids come from one counter: two for a native function (its pre- and post-callback are hooked
+// apart), one for both of a script function.
+std::pair<int, int> fresh_ids(FunctionKind kind) {
+    int& next = simhost::detail::world().hooks.next_hook_id;
+    if (kind == FunctionKind::Native) {
+        next += 2;
+        return {next - 2, next - 1};
+    }
+    const int id = next++;
+    return {id, id};
+}
+} // namespace
+
+auto UObjectGlobals::RegisterHook(UFunction* function, UnrealScriptFunctionCallable pre_callback,
+                                  UnrealScriptFunctionCallable post_callback, void* custom_data)
+    -> std::pair<int, int> {
     if (!function) {
-        throw std::runtime_error("RegisterHook: no script function at " +
-                                 simhost::detail::narrow(function_path));
+        simhost::detail::crash("RegisterHook with a null UFunction");
     }
-    std::pair<int, int> ids;
-    if (auto it = w.hooks.register_results.find(StringType(function_path));
-        it != w.hooks.register_results.end()) {
-        ids = it->second;
-    } else {
-        ids.first = w.hooks.next_hook_id++;
-        ids.second = w.hooks.next_hook_id++;
+    const auto& record = record_of(function);
+    const StringType path = simhost::function_path(function);
+    host_call(Op::RegisterHook, nullptr, path);
+    if (record.kind == FunctionKind::Neither) {
+        throw std::runtime_error("Tried to hook " + simhost::detail::narrow(path) +
+                                 ", which is neither a native nor a script function");
     }
-    if (ids != std::pair<int, int>{0, 0}) {
-        w.hooks.hooks.push_back(simhost::detail::Hook{StringType(function_path), function, ids,
-                                                      pre_callback, post_callback, custom_data,
+    auto& w = simhost::detail::world();
+    auto given = w.hooks.register_results.find(path);
+    const std::pair<int, int> ids =
+        given != w.hooks.register_results.end() ? given->second : fresh_ids(record.kind);
+    if (ids.first > 0 || ids.second > 0) {
+        w.hooks.hooks.push_back(simhost::detail::Hook{path, function, ids, std::move(pre_callback),
+                                                      std::move(post_callback), custom_data,
                                                       w.hooks.owner});
     }
     return ids;
 }
 
-auto UObjectGlobals::UnregisterHook(StringViewType function_path, std::pair<int, int> ids) -> bool {
-    auto& w = simhost::detail::world();
-    w.hooks.unregistered.emplace_back(function_path);
-    host_call(Op::UnregisterHook, nullptr, function_path);
-    auto it = std::find_if(
-        w.hooks.hooks.begin(), w.hooks.hooks.end(),
-        [&](const simhost::detail::Hook& h) { return h.path == function_path && h.ids == ids; });
-    if (it == w.hooks.hooks.end()) {
-        return false;
+auto UObjectGlobals::RegisterHook(const StringType& function_name_or_path,
+                                  UnrealScriptFunctionCallable pre_callback,
+                                  UnrealScriptFunctionCallable post_callback, void* custom_data)
+    -> std::pair<int, int> {
+    auto* function = StaticFindObject<UFunction*>(nullptr, nullptr, function_name_or_path);
+    if (!function) {
+        simhost::detail::crash("RegisterHook(\"" + simhost::detail::narrow(function_name_or_path) +
+                               "\"): no function is loaded at that path, and UE4SS uses the null "
+                               "it found");
     }
-    w.hooks.hooks.erase(it);
-    return true;
+    return RegisterHook(function, std::move(pre_callback), std::move(post_callback), custom_data);
+}
+
+auto UObjectGlobals::UnregisterHook(UFunction* function, std::pair<int, int> callback_ids) -> void {
+    if (!function) {
+        simhost::detail::crash("UnregisterHook with a null UFunction");
+    }
+    auto& w = simhost::detail::world();
+    const StringType path = simhost::function_path(function);
+    w.hooks.unregistered.push_back(path);
+    host_call(Op::UnregisterHook, nullptr, path);
+    std::erase_if(w.hooks.hooks, [&](const simhost::detail::Hook& h) {
+        return h.function == function && h.ids == callback_ids;
+    });
+}
+
+auto UObjectGlobals::UnregisterHook(const StringType& function_name_or_path,
+                                    std::pair<int, int> callback_ids) -> void {
+    auto* function = StaticFindObject<UFunction*>(nullptr, nullptr, function_name_or_path);
+    if (!function) {
+        throw std::runtime_error("UnregisterHook: no function at " +
+                                 simhost::detail::narrow(function_name_or_path));
+    }
+    UnregisterHook(function, callback_ids);
 }
 } // namespace RC::Unreal

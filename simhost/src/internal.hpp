@@ -1,7 +1,9 @@
 // The simulated engine's own types, and what its files call in each other.
 #pragma once
 
-#include <Unreal/UnrealScriptFunctionCallable.hpp>
+#include <Unreal/FText.hpp>
+#include <Unreal/UFunction.hpp>
+#include <Unreal/UFunctionStructs.hpp>
 #include <memory>
 #include <simhost/engine.hpp>
 #include <string>
@@ -12,23 +14,24 @@ public:
     simhost::String package;
     simhost::String name;
     UClass* super{};
-    std::vector<std::unique_ptr<UFunction>> functions;
+    std::vector<UFunction*> functions; // objects of the store
     simhost::ObjectHook construct;
     simhost::ObjectHook destruct;
 };
 
-class UFunction {
-public:
-    UClass* owner{};
-    simhost::String name;
-    std::size_t params_size{};
-    int return_offset{-1};
-    simhost::Native native;
-    bool removed{};
+struct FFrame {
+    void* Locals{};
 };
 
-struct FTextData {
+// Opaque to mods; no mod can make one in the simulated engine.
+class FName {};
+
+// One engine text. The simulated engine keeps one per distinct string and counts the references
+// to it, so that texts nothing releases cost a count, not memory.
+class ITextData {
+public:
     simhost::String text;
+    std::int64_t references{};
 };
 
 // The one friend of the engine's types: reads and writes their private fields.
@@ -42,12 +45,30 @@ struct ObjectAccess {
     static UClass* cls(const UObject* object) { return object->ClassPrivate; }
     static UObject* outer(const UObject* object) { return object->OuterPrivate; }
     static UObject* construct(std::byte* where) { return new (where) UObject(); }
-    static FText text(const simhost::String& value);
-    static const FTextData* data(const FText& text) { return text.Data; }
+    static UFunction* construct_function(std::byte* where) { return new (where) UFunction(); }
 };
 } // namespace RC::Unreal
 
 namespace simhost::detail {
+// A script function's own data, beside its object.
+struct FunctionRecord {
+    UClass* owner{};
+    String name;
+    std::uint16_t parms_size{};
+    int return_offset{-1};
+    NativeCode native;
+    FunctionKind kind{};
+    bool removed{};
+};
+FunctionRecord& record_of(UFunction* function);
+// A function's object, named by its path.
+UFunction* new_function(String path, std::unique_ptr<FunctionRecord> function);
+// The loaded object at that path ("/Script/UMG.TextBlock:SetText" for a function), or null.
+UObject* object_at_path(StringView path);
+
+// The real host would take the game down here (an access violation): nothing can catch it.
+[[noreturn]] void crash(const std::string& what);
+
 // Counts one host call of `op` and throws when a fault is armed for it.
 void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
 // The script function at "/Script/Package.Class:Function", or null.
@@ -56,6 +77,12 @@ UFunction* function_at_path(StringView path);
 void clear_game_state();
 // Runs the function's native code between its hooks' pre- and post-callbacks.
 void run(UObject* object, UFunction* function, void* params);
+
+// The engine's own handling of text references, which the host's FText leaves to it.
+RC::Unreal::ITextData* acquire_text(StringView text);
+void release_text(RC::Unreal::ITextData* data);
+// `to = from` as the engine assigns a text: the new one referenced, the old one released.
+void assign_text(FText& to, const FText& from);
 
 // The host's own log lines: in the log with the mod's, but no host call of the mod.
 void host_line(StringView line);

@@ -15,6 +15,14 @@
 #include "library.hpp"
 #include "mods_folder.hpp"
 
+namespace RC {
+// In the host's library, as UE4SS builds them: a mod states the SDK it was built against.
+CppUserModBase::CppUserModBase() {
+    ModIntendedSDKVersion = STR("3.0.1");
+}
+CppUserModBase::~CppUserModBase() = default;
+} // namespace RC
+
 namespace simhost {
 using StartMod = RC::CppUserModBase* (*)();
 using UninstallMod = void (*)(RC::CppUserModBase*);

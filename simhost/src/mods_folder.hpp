@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include <String/StringType.hpp>
+#include <File/Macros.hpp>
 
 namespace simhost::detail {
 using String = RC::StringType;

@@ -1,6 +1,7 @@
 // The object store: objects with their names and outers, their full names, and the engine's
 // calls that read them.
 #include "world.hpp"
+#include <Unreal/UObjectGlobals.hpp>
 
 namespace simhost {
 namespace {
@@ -42,7 +43,7 @@ void detail::ObjectStore::clear() {
 
 UObject* new_object(UClass* cls, StringView name, UObject* outer) {
     auto& w = world();
-    ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), String(name)};
+    ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), String(name), nullptr};
     UObject* object = ObjectAccess::construct(rec.storage.get());
     ObjectAccess::init(object, static_cast<int>(w.objects.records.size()), cls, outer);
     w.objects.records.push_back(std::move(rec));
@@ -54,6 +55,36 @@ UObject* new_object(UClass* cls, StringView name, UObject* outer) {
     }
     return object;
 }
+
+namespace detail {
+UFunction* new_function(String path, std::unique_ptr<FunctionRecord> function) {
+    auto& w = world();
+    ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), std::move(path),
+                     std::move(function)};
+    UFunction* object = ObjectAccess::construct_function(rec.storage.get());
+    ObjectAccess::init(object, static_cast<int>(w.objects.records.size()),
+                       find_class(STR("Function")), nullptr);
+    w.objects.records.push_back(std::move(rec));
+    return object;
+}
+
+FunctionRecord& record_of(UFunction* function) {
+    return *record(function).function;
+}
+
+UObject* object_at_path(StringView path) {
+    if (UFunction* function = function_at_path(path)) {
+        return function;
+    }
+    for (auto& rec : world().objects.records) {
+        auto* object = reinterpret_cast<UObject*>(rec.storage.get());
+        if (!rec.function && path_of(object) == path) {
+            return object;
+        }
+    }
+    return nullptr;
+}
+} // namespace detail
 
 String full_name(UObject* object) {
     return ObjectAccess::cls(object)->name + STR(" ") + path_of(object);
@@ -76,20 +107,36 @@ namespace RC::Unreal {
 using simhost::Op;
 using simhost::detail::host_call;
 
-auto UObjectBase::GetOuterPrivate() -> UObject* {
+auto UObjectBase::GetOuterPrivate() -> UObject*& {
     host_call(Op::GetOuterPrivate, static_cast<UObject*>(this));
     return OuterPrivate;
 }
-auto UObjectBase::GetClassPrivate() -> UClass* {
+auto UObjectBase::GetOuterPrivate() const -> const UObject*& {
+    host_call(Op::GetOuterPrivate, const_cast<UObject*>(static_cast<const UObject*>(this)));
+    // The engine's memory read as a pointer to a const object, as the host reads it.
+    return *static_cast<const UObject**>(static_cast<void*>(const_cast<UObject**>(&OuterPrivate)));
+}
+auto UObjectBase::GetClassPrivate() -> UClass*& {
     return ClassPrivate;
 }
 
-auto UObject::GetFullName(UObject* StopOuter) -> StringType {
-    host_call(Op::GetFullName, this);
+auto UObject::GetFullName(UObject* StopOuter) const -> StringType {
+    auto* self = const_cast<UObject*>(this);
+    host_call(Op::GetFullName, self);
     (void)StopOuter;
-    return simhost::full_name(this);
+    return simhost::full_name(self);
 }
-auto UObject::GetName() -> StringType {
-    return simhost::name_of(this);
+auto UObject::GetName() const -> StringType {
+    return simhost::name_of(const_cast<UObject*>(this));
+}
+
+auto UObjectGlobals::StaticFindObject_InternalSlow(UClass* object_class, UObject*,
+                                                   StringViewType orig_in_name, bool) -> UObject* {
+    host_call(Op::StaticFindObject, nullptr, orig_in_name);
+    UObject* found = simhost::detail::object_at_path(orig_in_name);
+    if (found && object_class && ObjectAccess::cls(found) != object_class) {
+        return nullptr;
+    }
+    return found;
 }
 } // namespace RC::Unreal

@@ -1,84 +1,90 @@
-// Text values: the engine's FText, with a count of those alive, and its reported size.
-#include <atomic>
-
+// Text values: the engine's FText as the host declares it (built through the engine, never
+// released by the host), and the engine's own counting of references to each text.
 #include "world.hpp"
-
-namespace {
-std::atomic<long> live{0};
-
-RC::Unreal::FTextData* copy_of(const RC::Unreal::FTextData* data) {
-    if (!data) {
-        return nullptr;
-    }
-    ++live;
-    return new RC::Unreal::FTextData{data->text};
-}
-} // namespace
 
 namespace RC::Unreal {
 using simhost::Op;
 using simhost::detail::host_call;
 
-FText::FText() = default;
+namespace {
+ITextData* build(StringViewType text) {
+    if (!simhost::detail::world().texts.constructor_found) {
+        return nullptr;
+    }
+    return simhost::detail::acquire_text(text);
+}
+} // namespace
 
-FText::FText(const CharType* text) {
-    host_call(Op::FTextConstruct);
-    Data = new FTextData{StringType(text)};
-    ++live;
+FText::FText(const CharType* str, void*) {
+    host_call(Op::FTextConstruct, nullptr, str);
+    Data = build(str);
 }
 
-FText::FText(const FText& other) : Data(copy_of(other.Data)), Flags(other.Flags) {}
-
-FText& FText::operator=(const FText& other) {
-    if (this != &other) {
-        FTextData* fresh = copy_of(other.Data);
-        if (Data) {
-            delete Data;
-            --live;
-        }
-        Data = fresh;
-        Flags = other.Flags;
-    }
-    return *this;
+FText::FText(StringViewType str, void*) {
+    host_call(Op::FTextConstruct, nullptr, str);
+    Data = build(str);
 }
 
-FText::~FText() {
-    if (Data) {
-        delete Data;
-        --live;
-    }
+FText::FText(const FString&&, void*) {
+    simhost::detail::crash("FText from an FString: no FString exists in the simulated engine");
 }
 
 auto FText::ToString() const -> StringType {
     host_call(Op::FTextToString);
     return Data ? Data->text : StringType();
 }
-
-auto FText::StaticSize() -> int32 {
-    host_call(Op::FTextStaticSize);
-    return simhost::detail::world().text_size.value_or(static_cast<int32>(sizeof(FText)));
-}
-
-FText ObjectAccess::text(const simhost::String& value) {
-    FText text;
-    text.Data = new FTextData{value};
-    ++live;
-    return text;
-}
 } // namespace RC::Unreal
 
 namespace simhost {
+namespace detail {
+RC::Unreal::ITextData* acquire_text(StringView text) {
+    auto& table = world().texts;
+    auto [it, fresh] = table.texts.try_emplace(String(text));
+    if (fresh) {
+        it->second = std::make_unique<RC::Unreal::ITextData>();
+        it->second->text = it->first;
+    }
+    ++it->second->references;
+    ++table.references;
+    return it->second.get();
+}
+
+void release_text(RC::Unreal::ITextData* data) {
+    if (!data) {
+        return;
+    }
+    auto& table = world().texts;
+    --table.references;
+    if (--data->references == 0) {
+        table.texts.erase(table.texts.find(data->text));
+    }
+}
+
+void assign_text(FText& to, const FText& from) {
+    if (from.Data) {
+        ++from.Data->references;
+        ++world().texts.references;
+    }
+    release_text(to.Data);
+    to = from;
+}
+} // namespace detail
+
 FText make_text(StringView text) {
-    return RC::Unreal::ObjectAccess::text(String(text));
+    FText made{};
+    made.Data = detail::acquire_text(text);
+    return made;
+}
+void release_text(FText& text) {
+    detail::release_text(std::exchange(text.Data, nullptr));
 }
 String text_of(const FText& text) {
-    const auto* data = RC::Unreal::ObjectAccess::data(text);
-    return data ? data->text : String();
+    return text.Data ? text.Data->text : String();
 }
-long live_texts() {
-    return live.load();
+std::int64_t text_references() {
+    return detail::world().texts.references;
 }
-void set_text_static_size(std::optional<std::int32_t> size) {
-    detail::world().text_size = size;
+void set_text_constructor_found(bool found) {
+    detail::world().texts.constructor_found = found;
 }
 } // namespace simhost

@@ -1,10 +1,19 @@
 // The one simulated world, and reset() that returns it to its start.
 #include "world.hpp"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace simhost {
 detail::World& detail::world() {
     static World instance;
     return instance;
+}
+
+void detail::crash(const std::string& what) {
+    std::fprintf(stderr, "simulated UE4SS: the game crashes here: %s\n", what.c_str());
+    std::fflush(stderr);
+    std::abort();
 }
 
 void reset() {
@@ -17,8 +26,9 @@ void reset() {
     w.log.clear();
     w.log_times.clear();
     w.log_closed = false;
-    w.text_size.reset();
+    w.texts = {};
     w.calls = {};
     define_class(STR("/Script/CoreUObject"), STR("Package"));
+    define_class(STR("/Script/CoreUObject"), STR("Function"));
 }
 } // namespace simhost

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "internal.hpp"
@@ -15,6 +16,7 @@ namespace simhost::detail {
 struct ObjectRecord {
     std::unique_ptr<std::byte[]> storage;
     String name;
+    std::unique_ptr<FunctionRecord> function; // for a script function
 };
 
 // Every object made since reset(); an object's internal index is its place here.
@@ -30,7 +32,7 @@ struct ObjectStore {
 };
 
 struct Hook {
-    String path;
+    String path; // the function's
     UFunction* function{};
     std::pair<int, int> ids;
     RC::Unreal::UnrealScriptFunctionCallable pre;
@@ -65,23 +67,31 @@ struct ArmedFault {
 struct HostCalls {
     std::vector<ArmedFault> faults;
     std::map<UObject*, FaultKind> name_faults;
-    std::vector<Op> trace;
+    std::uint64_t total{};
     std::uint64_t counts[op_count]{};
     std::uint64_t faults_thrown{};
     bool recording{};
     std::vector<CallRecord> records;
 };
 
+// Engine texts by their string.
+struct TextTable {
+    std::unordered_map<String, std::unique_ptr<RC::Unreal::ITextData>> texts;
+    std::int64_t references{};
+    bool constructor_found{true};
+};
+
 struct World {
     // Before the objects, so that the classes outlive them: destroying an object runs a hook
     // its class holds.
     std::deque<std::unique_ptr<UClass>> classes;
+    // Before the objects too: a text block releases its text as it goes.
+    TextTable texts;
     ObjectStore objects;
     HookRegistry hooks;
     std::vector<String> log;
     std::vector<std::chrono::system_clock::time_point> log_times; // one per entry
     bool log_closed{};
-    std::optional<std::int32_t> text_size;
     HostCalls calls;
 };
 

@@ -15,12 +15,6 @@ namespace tallyglass {
 namespace {
 static_assert(host::text_type_align() <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
               "the SetText buffer comes from plain new[]");
-
-// Destroys the text value built in a parameter buffer, also when the engine call throws.
-struct ConstructedText {
-    void* where;
-    ~ConstructedText() { host::destroy_text(where); }
-};
 } // namespace
 
 bool Tallyglass::read_text_property(host::Object* object, std::size_t offset, String& out) const {
@@ -35,8 +29,10 @@ bool Tallyglass::read_text_property(host::Object* object, std::size_t offset, St
     }
 }
 
+// The engine keeps the text built here for good: the host's text type has no destructor and the
+// engine takes its own reference, so the buffer's memory is all there is to release.
 bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, const String& text) {
-    std::int32_t size = host::text_static_size();
+    const std::int32_t size = host::params_size(set_text);
     if (size < limits::min_text_size || size > limits::max_text_size) {
         LogLine(STR("TextAppend skipped: implausible FText size ")).add(size).send();
         return false;
@@ -44,8 +40,9 @@ bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, c
     // The reported size can be smaller than the text type the host builds in place.
     std::size_t bytes = std::max(static_cast<std::size_t>(size), host::text_type_size());
     std::unique_ptr<std::byte[]> params(new std::byte[bytes]());
-    host::construct_text(params.get(), text.c_str());
-    ConstructedText built{params.get()};
+    if (!host::construct_text(params.get(), text.c_str())) {
+        return false;
+    }
     host::process_event(object, set_text, params.get());
     return true;
 }

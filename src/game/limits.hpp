@@ -28,8 +28,8 @@ inline constexpr std::int32_t row_lifetime = 30;
 // eight covers that nesting and bounds the work on every text block of the game.
 inline constexpr int max_objects_examined = 8;
 
-// An engine text value is a handful of pointers; a size outside this is not one, and the mod
-// would build a text in a buffer of that size.
+// SetText's parameter block holds one engine text value, a handful of pointers; a size outside
+// this is not that block, and the mod would build a text in a buffer of that size.
 inline constexpr std::int32_t min_text_size = 1;
 inline constexpr std::int32_t max_text_size = 256;
 

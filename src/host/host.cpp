@@ -4,15 +4,16 @@
 #include <type_traits>
 
 #include <DynamicOutput/Output.hpp>
-#include <Unreal/FText.hpp>
-#include <Unreal/UObject.hpp>
 #include <Unreal/UObjectGlobals.hpp>
 
 static_assert(std::is_same_v<tallyglass::Char, RC::CharType>,
               "the mod's text must be the host's text");
 
 namespace tallyglass::host {
+namespace globals = RC::Unreal::UObjectGlobals;
+
 void log(StringView line) {
+    // The one-argument send writes the line as it is; the others would format it.
     RC::Output::send(line);
 }
 
@@ -29,22 +30,22 @@ void process_event(Object* object, Function* function, void* params) {
     object->ProcessEvent(function, params);
 }
 
-HookIds register_hook(StringView path, Callback post, void* custom_data) {
-    return RC::Unreal::UObjectGlobals::RegisterHook(
-        path, [](Context&, void*) {}, post, custom_data);
+Function* find_function_at(const String& path) {
+    return globals::StaticFindObject<Function*>(nullptr, nullptr, path);
 }
-void unregister_hook(StringView path, HookIds ids) {
-    RC::Unreal::UObjectGlobals::UnregisterHook(path, ids);
+HookIds register_hook(Function* function, Callback post, void* custom_data) {
+    return globals::RegisterHook(
+        function, [](Context&, void*) {}, std::move(post), custom_data);
+}
+void unregister_hook(Function* function, HookIds ids) {
+    globals::UnregisterHook(function, ids);
+}
+std::int32_t params_size(Function* function) {
+    return function->GetParmsSize();
 }
 
-std::int32_t text_static_size() {
-    return RC::Unreal::FText::StaticSize();
-}
-void construct_text(void* where, const Char* text) {
-    new (where) RC::Unreal::FText(text);
-}
-void destroy_text(void* where) {
-    std::launder(static_cast<RC::Unreal::FText*>(where))->~FText();
+bool construct_text(void* where, const Char* text) {
+    return (new (where) RC::Unreal::FText(text))->Data != nullptr;
 }
 String text_to_string(const void* text) {
     return std::launder(static_cast<const RC::Unreal::FText*>(text))->ToString();

@@ -61,7 +61,18 @@ void Tallyglass::register_hook(HookState& state, const Char* path, host::Callbac
     try {
         // Inside the guard: copying the path allocates, and a failure must not reach the host.
         state.path = path;
-        state.ids = host::register_hook(state.path, std::move(callback), this);
+        // The host's own lookup by path uses what it finds unchecked: a function the game has not
+        // loaded would crash the game there.
+        state.function = host::find_function_at(state.path);
+        if (!state.function) {
+            state.registered = false;
+            quietly([&] {
+                log_line(STR("[Tallyglass] Failed to register hook for ") + state.path +
+                         STR(": function not found.\n"));
+            });
+            return;
+        }
+        state.ids = host::register_hook(state.function, std::move(callback), this);
     } catch (...) {
         state.registered = false;
         quietly([&, error = std::current_exception()] {
@@ -71,8 +82,9 @@ void Tallyglass::register_hook(HookState& state, const Char* path, host::Callbac
         return;
     }
     // Recorded before the line is written: a hook the host holds must be removed at unload even
-    // when the log failed, or its callback would outlive this object.
-    state.registered = state.ids.first != 0 || state.ids.second != 0;
+    // when the log failed, or its callback would outlive this object. Hosts report a failure as
+    // (0, 0) or, in one fork, (-1, -1).
+    state.registered = state.ids.first > 0 || state.ids.second > 0;
     quietly([&] {
         LogLine(STR("Registered hook for "))
             .add(state.path)
@@ -90,7 +102,7 @@ void Tallyglass::unregister_hook(HookState& state) {
         return;
     }
     try {
-        host::unregister_hook(state.path, state.ids);
+        host::unregister_hook(state.function, state.ids);
         if (config.DebugLogging) {
             LogLine(STR("Unregistered hook for ")).add(state.path).send();
         }

@@ -27,6 +27,8 @@ public:
         String path;
         host::HookIds ids{0, 0};
         bool registered = false;
+        // Found by its path before registration; the hook is removed through it.
+        host::Function* function = nullptr;
     };
 
     Tallyglass();

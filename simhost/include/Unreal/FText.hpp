@@ -1,26 +1,29 @@
-// The engine's text value.
+// The engine's text value: 24 bytes the engine reference-counts. The host's type has no
+// destructor: a copy is shallow, and nothing a mod builds is ever released.
 #pragma once
 
+#include <File/Macros.hpp>
 #include <Unreal/UObject.hpp>
 
 namespace RC::Unreal {
-struct FTextData;
+class FString;
+class ITextData;
 
 class FText {
 public:
-    FText();
-    explicit FText(const CharType* text);
-    FText(const FText& other);
-    FText& operator=(const FText& other);
-    ~FText();
+    ITextData* Data{nullptr};
+    void* SharedRefCollector{nullptr};
+    uint32 Flags;
+    uint32 Unk;
 
+public:
+    FText() = default;
+    // Through the engine's own constructor; when the host's scan did not find it, Data stays null.
+    explicit FText(const CharType* str, void* FunctionAddressOverride = nullptr);
+    explicit FText(StringViewType str, void* FunctionAddressOverride = nullptr);
+    explicit FText(const FString&& str, void* FunctionAddressOverride = nullptr);
+
+    // Empty when Data is null.
     auto ToString() const -> StringType;
-    // The size the engine reports for its text values.
-    static auto StaticSize() -> int32;
-
-private:
-    friend struct ObjectAccess;
-    FTextData* Data{};
-    uint32 Flags{};
 };
 } // namespace RC::Unreal

@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include <String/StringType.hpp>
+#include <File/Macros.hpp>
 #include <Unreal/FText.hpp>
 #include <Unreal/UFunction.hpp>
+#include <Unreal/UFunctionStructs.hpp>
 #include <Unreal/UObject.hpp>
-#include <Unreal/UnrealScriptFunctionCallable.hpp>
 
 namespace simhost {
 using RC::CharType;
@@ -37,7 +37,7 @@ using RC::Unreal::UObject;
 inline constexpr std::size_t object_storage_size = 0x800;
 
 // What a script function does when it runs on an object with a parameter block.
-using Native = std::function<void(UObject* self, std::byte* params)>;
+using NativeCode = std::function<void(UObject* self, std::byte* params)>;
 using ObjectHook = std::function<void(UObject* self)>;
 
 // Forgets every class, object, hook, log line and fault, and the game's state; the next world
@@ -49,12 +49,22 @@ UClass* define_class(StringView package, StringView name, UClass* super = nullpt
 UClass* find_class(StringView name);
 // Runs when an object of the class (or of a class derived from it) is created / destroyed.
 void set_lifecycle(UClass* cls, ObjectHook construct, ObjectHook destruct);
+// How the engine runs a function, which decides how the host hooks it: a native function gets
+// two hook ids, a script function one for both; one that is neither cannot be hooked.
+enum class FunctionKind { Native, Script, Neither };
+// A script function: an object of the engine, found by its path "/Script/Package.Class:Name".
 // `return_offset` is negative for a function without a return value.
-UFunction* define_function(UClass* cls, StringView name, std::size_t params_size, int return_offset,
-                           Native native);
+UFunction* define_function(UClass* cls, StringView name, std::uint16_t params_size,
+                           int return_offset, NativeCode native,
+                           FunctionKind kind = FunctionKind::Native);
+// The function is no longer loaded: neither its path nor its name finds it.
 void remove_function(UClass* cls, StringView name);
+// What GetParmsSize() reports from now on.
+void set_parms_size(UFunction* function, std::uint16_t size);
 UFunction* find_function(UObject* object, StringView name);
 String function_path(UFunction* function);
+// The loaded function at that path, or null.
+UFunction* function_at(StringView path);
 
 // Objects live until reset().
 UObject* new_object(UClass* cls, StringView name, UObject* outer = nullptr);
@@ -78,13 +88,18 @@ template <class T> void write_field(UObject* object, std::size_t offset, T value
 void call(UObject* object, UFunction* function, void* params);
 void call(UObject* object, StringView function_name, void* params);
 
-// Text values.
+// Text values. The engine counts the references to each text; the host's FText takes none and
+// gives none back (it has no destructor), so every text a mod builds stays referenced for good.
+// A text built by the engine for the game, holding one reference, until release_text().
 FText make_text(StringView text);
+void release_text(FText& text);
 String text_of(const FText& text);
-// Text values alive now; a session that leaks none leaves it where it started.
-long live_texts();
-// What FText::StaticSize() reports; nullopt restores the real size.
-void set_text_static_size(std::optional<std::int32_t> size);
+// References to engine texts held now: one for each text block's text, one for each text built
+// and never released.
+std::int64_t text_references();
+// False: as when the host's scan did not find the engine's text constructor, a new FText keeps
+// its Data null.
+void set_text_constructor_found(bool found);
 
 // The host log: one entry per call of the output operation, the mod's and the host's own
 // (mod loader) in order, each as sent. A launch of the mod loader starts it afresh.
@@ -100,7 +115,8 @@ bool write_log_file(const std::filesystem::path& path);
 void set_log_clock(std::function<std::chrono::system_clock::time_point()> clock);
 
 // Hooks.
-// The pair RegisterHook returns for `path` from now on, instead of fresh ids.
+// The pair RegisterHook returns for the function at `path` from now on, instead of fresh ids; the
+// hook is held only when one of them is above 0.
 void set_register_result(StringView path, std::pair<int, int> ids);
 std::size_t registered_hook_count();
 // Every registered path, in order of registration.
@@ -126,7 +142,8 @@ enum class Op {
     ProcessEvent,
     FTextConstruct,
     FTextToString,
-    FTextStaticSize,
+    StaticFindObject,
+    GetParmsSize,
     RegisterHook,
     UnregisterHook,
     OutputSend,
@@ -152,8 +169,6 @@ void disarm_faults();
 void fail_full_name_of(UObject* object, FaultKind kind = FaultKind::Standard);
 std::uint64_t host_calls();
 std::uint64_t host_calls(Op op);
-// Operations of the host calls since reset(), in order.
-const std::vector<Op>& call_trace();
 // Faults thrown since reset().
 std::uint64_t faults_thrown();
 
@@ -166,7 +181,8 @@ struct CallRecord {
     std::uint64_t callback; // that callback's run, counted from 1 since reset(); 0 outside one
     UObject* context;       // the object that callback's function ran on, or null
 };
-// Off after reset(): a record copies names and lines on every host call.
+// Off after reset(): a record copies names and lines on every host call, and the records grow
+// with every call for as long as it is on.
 void record_calls(bool on);
 const std::vector<CallRecord>& call_records();
 } // namespace simhost

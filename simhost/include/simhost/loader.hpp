@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include <String/StringType.hpp>
+#include <File/Macros.hpp>
 
 namespace RC {
 class CppUserModBase;

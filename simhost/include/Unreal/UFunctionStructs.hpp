@@ -1,18 +1,20 @@
 // What a hook callback is given when a hooked script function runs.
 #pragma once
 
-#include <Unreal/UObject.hpp>
 #include <functional>
 
 namespace RC::Unreal {
-struct FFrame {
-    void* Locals{};
-};
+class UObject;
+struct FFrame;
 
-struct UnrealScriptFunctionCallableContext {
+class UnrealScriptFunctionCallableContext {
+public:
     UObject* Context;
     FFrame& TheStack;
     void* RESULT_DECL;
+
+    UnrealScriptFunctionCallableContext(UObject* context, FFrame& the_stack, void* result_decl)
+        : Context(context), TheStack(the_stack), RESULT_DECL(result_decl) {}
 };
 
 using UnrealScriptFunctionCallable =

@@ -1,0 +1,21 @@
+// UE4SS main: what a hook callback is given.
+#pragma once
+
+#include <functional>
+
+namespace RC::Unreal {
+class UObject;
+struct FFrame;
+
+class UnrealScriptFunctionCallableContext {
+public:
+    UObject* Context;
+    FFrame& TheStack;
+    void* RESULT_DECL;
+
+    UnrealScriptFunctionCallableContext(UObject* context, FFrame& the_stack, void* result_decl);
+};
+
+using UnrealScriptFunctionCallable =
+    std::function<void(UnrealScriptFunctionCallableContext&, void*)>;
+} // namespace RC::Unreal
