@@ -2,7 +2,6 @@
 // with the time it was sent; written out as UE4SS.log holds it.
 #include <cstdio>
 #include <fstream>
-#include <stdexcept>
 
 #include "world.hpp"
 #include <DynamicOutput/Output.hpp>
@@ -116,31 +115,5 @@ namespace RC {
 void Output::send(StringViewType line) {
     simhost::detail::host_call(simhost::Op::OutputSend, nullptr, line);
     simhost::append(line);
-}
-
-// As the host's formatting: "{}" takes the next argument, "{{" and "}}" are braces, and any other
-// brace (a stray "{" in a line meant to be sent as it is) throws.
-void Output::send_formatted(LogLevel::LogLevel, File::StringViewType format,
-                            std::initializer_list<File::StringType> arguments) {
-    simhost::detail::host_call(simhost::Op::OutputSend, nullptr, format);
-    StringType out;
-    auto next = arguments.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        const CharType c = format[i];
-        const bool doubled = i + 1 < format.size() && format[i + 1] == c;
-        if ((c == STR('{') || c == STR('}')) && doubled) {
-            out.push_back(c);
-            ++i;
-        } else if (c == STR('{') && i + 1 < format.size() && format[i + 1] == STR('}') &&
-                   next != arguments.end()) {
-            out += *next++;
-            ++i;
-        } else if (c == STR('{') || c == STR('}')) {
-            throw std::runtime_error("invalid format string: " + simhost::detail::narrow(format));
-        } else {
-            out.push_back(c);
-        }
-    }
-    simhost::append(out);
 }
 } // namespace RC

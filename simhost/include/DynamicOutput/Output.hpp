@@ -3,7 +3,8 @@
 #pragma once
 
 #include <File/Macros.hpp>
-#include <initializer_list>
+#include <stdexcept>
+#include <string>
 #include <type_traits>
 
 namespace RC::LogLevel {
@@ -13,29 +14,42 @@ enum LogLevel { Default, Normal, Verbose, Warning, Error };
 namespace RC::Output {
 auto send(File::StringViewType content) -> void;
 
-// What the formatting templates hand over: each argument as text.
-auto send_formatted(LogLevel::LogLevel level, File::StringViewType format,
-                    std::initializer_list<File::StringType> arguments) -> void;
-template <typename Argument> auto format_argument(const Argument& argument) -> File::StringType {
-    if constexpr (std::is_convertible_v<const Argument&, File::StringViewType>) {
-        return File::StringType(File::StringViewType(argument));
-    } else {
-        static_assert(std::is_arithmetic_v<Argument>,
-                      "the simulated host formats text and numbers");
-        File::StringType out;
-        for (char c : std::to_string(argument)) {
-            out.push_back(static_cast<File::CharType>(c));
+template <LogLevel::LogLevel Level, typename... FmtArgs>
+auto send(File::StringViewType content, FmtArgs... fmt_args) -> void {
+    [[maybe_unused]] auto text_of = [](const auto& argument) {
+        using Argument = std::decay_t<decltype(argument)>;
+        if constexpr (std::is_convertible_v<const Argument&, File::StringViewType>) {
+            return File::StringType(File::StringViewType(argument));
+        } else {
+            static_assert(std::is_arithmetic_v<Argument>, "the simulated host formats text and "
+                                                          "numbers");
+            const std::string digits = std::to_string(argument);
+            return File::StringType(digits.begin(), digits.end());
         }
-        return out;
+    };
+    const File::StringType arguments[] = {text_of(fmt_args)..., File::StringType()};
+    File::StringType out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const File::CharType c = content[i];
+        const File::CharType after = i + 1 < content.size() ? content[i + 1] : File::CharType();
+        if ((c == STR('{') || c == STR('}')) && after == c) {
+            out.push_back(c);
+            ++i;
+        } else if (c == STR('{') && after == STR('}') && next < sizeof...(FmtArgs)) {
+            out += arguments[next++];
+            ++i;
+        } else if (c == STR('{') || c == STR('}')) {
+            throw std::runtime_error("the host's log could not format a line");
+        } else {
+            out.push_back(c);
+        }
     }
+    send(File::StringViewType(out));
 }
 
 template <typename... FmtArgs>
 auto send(File::StringViewType content, FmtArgs... fmt_args) -> void {
-    send_formatted(LogLevel::Default, content, {format_argument(fmt_args)...});
-}
-template <LogLevel::LogLevel Level, typename... FmtArgs>
-auto send(File::StringViewType content, FmtArgs... fmt_args) -> void {
-    send_formatted(Level, content, {format_argument(fmt_args)...});
+    send<LogLevel::Default>(content, fmt_args...);
 }
 } // namespace RC::Output
