@@ -40,7 +40,7 @@ void set_list_items(benchmark::State& state, ListMod which) {
     std::unique_ptr<tallyglass::Tallyglass> mod = which != ListMod::None ? load_mod() : nullptr;
     if (which == ListMod::WithoutGetItemAtHook) {
         auto& hook = mod->get_item_at_hook;
-        RC::Unreal::UObjectGlobals::UnregisterHook(hook.path, hook.ids);
+        RC::Unreal::UObjectGlobals::UnregisterHook(hook.function, hook.ids);
         hook.registered = false;
     }
     auto run = [&] { simhost::game::set_list_items(world.screen.trader_list, items); };
