@@ -128,11 +128,16 @@ TEST_F(Lifecycle, RegistrationOutcomes) {
     };
     static const auto set_text = STR("SetText");
     const Case cases[] = {
-        {"ids (7, 0)",
+        {"ids (1, 0)",
          [](auto*) {
-             simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {7, 0});
+             simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {1, 0});
          },
-         registered(text_path, 7, 0), true},
+         registered(text_path, 1, 0), true},
+        {"ids (0, 1)",
+         [](auto*) {
+             simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {0, 1});
+         },
+         registered(text_path, 0, 1), true},
         {"ids (0, 0)",
          [](auto*) {
              simhost::set_register_result(STR("/Script/UMG.TextBlock:SetText"), {0, 0});
