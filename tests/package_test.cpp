@@ -18,10 +18,9 @@ using testing_support::read_file;
 std::string quoted(const std::string& word) {
     std::string out = "'";
     for (const char c : word) {
-        c == '\'' ? void(out += "'\\''") : void(out += c);
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
-    out += '\'';
-    return out;
+    return out + "'";
 }
 
 struct Ran {
@@ -96,13 +95,10 @@ TEST(Package, BuiltInUE4SSsModLayoutItsZipIsTheReadmesTreeAndTheHostStartsIt) {
 
     const Ran played = run(quoted(TALLYGLASS_SIM) + " --mods " + quoted(game.mods().string()));
     EXPECT_EQ(played.status, 0);
-    for (const std::string& line :
-         {std::string(testing_support::default_startup),
-          testing_support::registered(testing_support::hook_paths[3], 7, 8),
-          std::string("120 (99)")}) {
-        EXPECT_NE(played.output.find(line.substr(0, line.find('\n'))), std::string::npos)
-            << line << " not in\n"
-            << played.output;
+    for (const char* line : {testing_support::default_startup,
+                             "Registered hook for /Script/UMG.TextBlock", "120 (99)"}) {
+        EXPECT_NE(played.output.find(line), std::string::npos) << line << " not in\n"
+                                                               << played.output;
     }
 }
 } // namespace
