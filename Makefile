@@ -9,7 +9,8 @@ APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libg
 	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
 	g++-mingw-w64-x86-64-posix googletest wine wine64 librsvg2-bin netpbm fonts-dejavu-core
 
-.PHONY: all deps demo test test-linux test-asan test-windows fuzz fuzz-smoke bench format clean
+.PHONY: all deps demo test test-linux test-asan test-windows test-release fuzz fuzz-smoke bench \
+	package format clean
 
 all: test
 
@@ -30,7 +31,7 @@ demo: build/default/build.ninja
 	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
 	@echo "The trade as the player sees it: build/demo-trade.svg"
 
-test: test-linux test-asan test-windows fuzz-smoke
+test: test-linux test-asan test-windows fuzz-smoke test-release
 
 test-linux: build/default/build.ninja
 	cmake --build --preset default --parallel $(JOBS)
@@ -56,9 +57,22 @@ fuzz-smoke: build/fuzz/build.ninja
 	cmake --build --preset fuzz --parallel $(JOBS)
 	fuzz/run.sh smoke $(FUZZ_SMOKE_SECONDS) build/fuzz
 
+# What `make bench` and `make package` build, the zip, and every benchmark once, briefly: a run
+# that proves the suite works, not a measurement (its report: build/release/bench-brief.txt).
+test-release: build/release/build.ninja
+	cmake --build --preset release --parallel $(JOBS)
+	cmake --build --preset release --target tallyglass_package
+	./build/release/bench/tallyglass-bench --benchmark_min_time=0.001 --benchmark_repetitions=1 \
+	  --session-openings=100 >build/release/bench-brief.txt 2>&1 || \
+	  { cat build/release/bench-brief.txt; exit 1; }
+
 bench: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS)
 	./build/release/bench/tallyglass-bench
+
+# The zip for players (README, "Installing"), from the release build, in build/release/.
+package: build/release/build.ninja
+	cmake --build --preset release --parallel $(JOBS) --target tallyglass_package
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

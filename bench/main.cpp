@@ -2,10 +2,12 @@
 // GetFullName, each hooked call against the same call with no mod, and the long session's heap.
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -149,17 +151,33 @@ void print_with_and_without(const Collector& c, const char* label, const std::st
     }
 }
 
+// The long session's run, whatever its length.
+std::string session_name(const Collector& c) {
+    for (const auto& entry : c.figures) {
+        if (entry.first.starts_with("long_session/")) {
+            return entry.first;
+        }
+    }
+    return {};
+}
+
 void print_session(const Collector& c) {
-    const std::string name = "long_session/10000_openings";
+    const std::string name = session_name(c);
     const Figure* session = c.find(name);
     if (!session) {
         std::printf("  n/a\n");
         return;
     }
     auto value = [&](const std::string& key) { return c.counter(name, key).value_or(0); };
+    const int openings = static_cast<int>(value("openings"));
+    std::printf("  %d openings of a full trade; heap less the host's call trace\n", openings);
     std::printf("  %-9s %-14s %-12s %s\n", "openings", "live bytes", "live blocks",
                 "row cache bytes");
-    for (int at : {1, 10, 100, 1000, 10000}) {
+    std::string last = "@1";
+    for (int at : bench::checkpoints) {
+        if (at > openings) {
+            break;
+        }
         // Appended rather than added: GCC 12 warns falsely (-Wrestrict) on "@" + string at -O3.
         std::string suffix = "@";
         suffix += std::to_string(at);
@@ -167,17 +185,19 @@ void print_session(const Collector& c) {
                     number_text(value("live_bytes" + suffix)).c_str(),
                     number_text(value("live_blocks" + suffix)).c_str(),
                     number_text(value("cache_bytes" + suffix)).c_str());
+        last = suffix;
     }
-    const double growth = value("live_bytes@10000") - value("live_bytes@10");
-    const double block_growth = value("live_blocks@10000") - value("live_blocks@10");
+    const double growth = value("live_bytes" + last) - value("live_bytes@10");
+    const double block_growth = value("live_blocks" + last) - value("live_blocks@10");
     std::printf("  before the mod was loaded: %s bytes in %s blocks; the mod and what the host "
-                "keeps for it after 10,000 openings: %s bytes in %s blocks\n",
+                "keeps for it after %s openings: %s bytes in %s blocks\n",
                 number_text(value("live_bytes_before_mod")).c_str(),
-                number_text(value("live_blocks_before_mod")).c_str(),
-                number_text(value("live_bytes@10000") - value("live_bytes_before_mod")).c_str(),
-                number_text(value("live_blocks@10000") - value("live_blocks_before_mod")).c_str());
-    std::printf("  growth from opening 10 to 10,000: %s bytes, %s blocks  (goal 0: %s)\n",
-                number_text(growth).c_str(), number_text(block_growth).c_str(),
+                number_text(value("live_blocks_before_mod")).c_str(), last.substr(1).c_str(),
+                number_text(value("live_bytes" + last) - value("live_bytes_before_mod")).c_str(),
+                number_text(value("live_blocks" + last) - value("live_blocks_before_mod")).c_str());
+    std::printf("  growth from opening 10 to %s: %s bytes, %s blocks  (goal 0: %s)\n",
+                last.substr(1).c_str(), number_text(growth).c_str(),
+                number_text(block_growth).c_str(),
                 growth <= 0 && block_growth <= 0 ? "met" : "MISSED");
     std::printf("  peak live bytes: openings 1-10 %s, last 1,000 %s, all %s\n",
                 number_text(value("peak_bytes_first_10")).c_str(),
@@ -217,20 +237,46 @@ void print_summary(const Collector& c) {
     print_with_and_without(c, "opening a full trade", "open_trade/full/mod",
                            "open_trade/full/no_mod");
 
-    std::printf("\nLong session: 10,000 openings of a full trade:\n");
+    std::printf("\nLong session:\n");
     print_session(c);
+}
+
+// Takes --session-openings=N out of the arguments: the long session's length, 10 to 10000
+// (a short one makes a quick run that measures nothing). 0 when N is no such number.
+int session_openings(int& argc, char** argv) {
+    constexpr std::string_view flag = "--session-openings=";
+    int openings = 10000;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!arg.starts_with(flag)) {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        const std::string_view number = arg.substr(flag.size());
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), openings);
+        if (error != std::errc() || end != number.data() + number.size() || openings < 10 ||
+            openings > 10000) {
+            std::fprintf(stderr, "%s: expected a whole number from 10 to 10000\n", argv[i]);
+            return 0;
+        }
+    }
+    argc = kept;
+    return openings;
 }
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    const int openings = session_openings(argc, argv);
+    if (openings == 0 || benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
     bench::register_text_block_benchmarks();
     bench::register_row_cache_benchmarks();
     bench::register_capture_benchmarks();
-    bench::register_session_benchmarks();
+    bench::register_session_benchmarks(openings);
 
     Collector collector(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
                                               : benchmark::ConsoleReporter::OO_None);

@@ -7,8 +7,6 @@
 
 namespace bench {
 namespace {
-constexpr int openings = 10000;
-constexpr std::array<int, 5> checkpoints{1, 10, 100, 1000, 10000};
 
 // What the row cache holds on the heap: its array and the item names too long to sit inside
 // their strings.
@@ -29,7 +27,7 @@ struct Checkpoint {
     std::int64_t cache_bytes = 0;
 };
 
-void long_session(benchmark::State& state) {
+void long_session(benchmark::State& state, int openings) {
     World world;
     fill_full_trade(world);
     const std::int64_t live_before_mod = heap_stats().live_bytes;
@@ -65,7 +63,7 @@ void long_session(benchmark::State& state) {
         }
     }
     const auto host_calls = simhost::host_calls() - host_calls_before;
-    for (std::size_t i = 0; i < checkpoints.size(); ++i) {
+    for (std::size_t i = 0; i < checkpoints.size() && checkpoints[i] <= openings; ++i) {
         // Appended rather than added: GCC 12 warns falsely (-Wrestrict) on "@" + string at -O3.
         std::string suffix = "@";
         suffix += std::to_string(checkpoints[i]);
@@ -88,8 +86,12 @@ void long_session(benchmark::State& state) {
 }
 } // namespace
 
-void register_session_benchmarks() {
-    benchmark::RegisterBenchmark("long_session/10000_openings", long_session)
+void register_session_benchmarks(int openings) {
+    // Built by appending, as above.
+    std::string name = "long_session/";
+    name += std::to_string(openings);
+    name += "_openings";
+    benchmark::RegisterBenchmark(name.c_str(), long_session, openings)
         ->Iterations(1)
         ->Repetitions(1)
         ->Unit(benchmark::kSecond);

@@ -10,6 +10,7 @@
 
 #include <simhost/trading.hpp>
 
+#include "readme_tree.hpp"
 #include "support.hpp"
 
 #ifdef _WIN32
@@ -238,29 +239,6 @@ TEST(Install, UE4SSLogStampsEachOutputCall) {
     simhost::reset();
 }
 
-// The README's tree below "Binaries/Win64/": four blanks per level, a folder's name ends in "/",
-// a note may follow the name. Gives the files, e.g. "Mods/Tallyglass/enabled.txt".
-std::set<std::string> readme_tree() {
-    std::ifstream in(TALLYGLASS_README);
-    std::set<std::string> files;
-    std::vector<std::string> folders; // those above the line
-    bool inside = false;
-    for (std::string line; std::getline(in, line) && !(inside && line == "```");) {
-        const auto indent = line.find_first_not_of(' ');
-        inside = inside || line.starts_with("Binaries/Win64/");
-        if (inside && indent != std::string::npos && indent >= 4) {
-            folders.resize(indent / 4 - 1);
-            const auto name = line.substr(indent, line.find(' ', indent) - indent);
-            std::string path;
-            for (const auto& folder : folders) {
-                path += folder;
-            }
-            name.ends_with('/') ? folders.push_back(name) : void(files.insert(path + name));
-        }
-    }
-    return files;
-}
-
 TEST(Install, TheReadmesTreeIsTheOneInstalled) {
     simhost::GameFolder game("tree");
     game.install(TALLYGLASS_LIBRARY, "");
@@ -270,7 +248,7 @@ TEST(Install, TheReadmesTreeIsTheOneInstalled) {
             installed.insert(entry.path().lexically_relative(game.win64()).generic_string());
         }
     }
-    const auto readme = readme_tree();
+    const auto readme = testing_support::readme_tree(TALLYGLASS_README);
     for (const auto& file : installed) {
         EXPECT_TRUE(readme.contains(file)) << file << " is not in the README";
     }
