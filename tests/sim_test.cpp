@@ -69,7 +69,7 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
         {R"({"ini": 5})", "trade.json: ini: expected a string"},
         {R"({"opens": 0})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"opens": 10001})", "trade.json: opens: expected a whole number from 1 to 10000"},
-        {R"({"opens": 1.5})", "trade.json: opens: expected a whole number"},
+        {R"({"opens": 1.5})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"trader": {}})", "trade.json: trader: expected an array of items"},
         {testing_support::trader_scenario(1001), "trade.json: trader: expected at most 1000 items"},
         {R"({"player": [7]})",
