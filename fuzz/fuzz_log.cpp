@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(
             sim::read_log(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.log"));
     } catch (const sim::ReplayError& error) {
-        const std::string message = error.what();
+        const std::string& message = error.message();
         const bool no_trade = message.rfind("fuzz.log: no trade to replay: ", 0) == 0 &&
                               message.find("ProbeValues=true") != std::string::npos;
         if (!no_trade && message.rfind("fuzz.log: the file is saved as UTF-16", 0) != 0) {

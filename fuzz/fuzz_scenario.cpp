@@ -34,7 +34,7 @@ void read_within(std::string_view json, const sim::ScenarioLimits& limits) {
             fail("a scenario above the limit of bytes");
         }
     } catch (const sim::ScenarioError& error) {
-        const std::string message = error.what();
+        const std::string& message = error.message();
         if (message.rfind(file + ": ", 0) != 0 ||
             message.find(": expected ") == std::string::npos) {
             fail("an error that does not read \"<file>: <field>: expected <what>\": ", message);

@@ -229,6 +229,7 @@ const ToolCase tool_cases[] = {
     {"syntax.json", 2, "syntax.json: line 2, column 15: expected well-formed JSON (syntax error"},
     {"bad.json", 2, "tallyglass-sim: bad.json: trader[0].base: expected a whole number from"},
     {"many.json", 2, "tallyglass-sim: many.json: trader: expected at most 1000 items\n"},
+    {"nul.json", 2, "tallyglass-sim: nul.json: a\\x00b: expected no such key"},
     {"utf16.json", 2,
      "utf16.json: (document): expected UTF-8 text, not UTF-16 (\"Unicode\" in Notepad). Save it "
      "as UTF-8"},
@@ -261,6 +262,7 @@ TEST(CommandLine, EveryMistakeGetsAMessageAndAnExitStatusThatTellsTheTruth) {
                                 R"({"trader": [{"item": "a", "base": "x", "price": 1}]})");
     testing_support::write_file(folder / "ini.json", R"({"ini": ""})");
     testing_support::write_file(folder / "syntax.json", "{\n  \"opens\": tru\n}");
+    testing_support::write_file(folder / "nul.json", R"({"a\u0000b": 1})");
     testing_support::write_file(folder / "utf16.json", std::string("\xFF\xFE{\0}\0", 6));
     testing_support::write_file(
         folder / "escape.json",

@@ -290,6 +290,14 @@ TEST(Replay, LogsWithoutRowsSayHowToGetThem) {
                       "its UE4SS.log again.");
         }
     }
+    // A NUL in the unreadable line shown cuts nothing of the message short.
+    try {
+        sim::read_log(std::string("[Tallyglass] LeftList row side=\0\n", 33), "UE4SS.log");
+        ADD_FAILURE() << "no error";
+    } catch (const sim::ReplayError& e) {
+        EXPECT_TRUE(e.message().ends_with("read its UE4SS.log again.")) << e.message();
+        EXPECT_NE(e.message().find(std::string("side=\0", 6)), std::string::npos);
+    }
 }
 
 TEST(Replay, PricesAgainstValues) {

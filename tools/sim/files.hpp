@@ -6,14 +6,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "error.hpp"
+
 namespace sim {
-class FileError : public std::runtime_error {
+class FileError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // A file argument: the option that named it ("SCENARIO", "--ini", ...) and the name as given.

@@ -34,9 +34,9 @@ using sim::run_failed;
 using sim::usage_error;
 
 // A complaint about what the user asked for: exit 2.
-class UsageError : public std::runtime_error {
+class UsageError : public sim::Error {
 public:
-    using std::runtime_error::runtime_error;
+    using sim::Error::Error;
 };
 
 // No settings file or scenario comes near this; a stray large file is refused unread.
@@ -64,13 +64,19 @@ void report(const std::string& message) {
     std::cerr << "tallyglass-sim: " << sim::printable(message) << "\n";
 }
 
+// The whole message: one of the tool's own errors may hold a NUL from a file.
+void report(const std::exception& error) {
+    const auto* own = dynamic_cast<const sim::Error*>(&error);
+    report(own ? own->message() : std::string(error.what()));
+}
+
 int check_settings(const sim::FileArgument& file) {
     std::string text;
     try {
         sim::check_input_file(file);
         text = sim::read_input(file, input_limit);
     } catch (const sim::FileError& e) {
-        report(e.what());
+        report(e);
         return usage_error;
     }
     const int code = sim::check_ini(std::cout, text);
@@ -232,7 +238,7 @@ int simulate(const Options& options) {
         mods = check_files(options);
         trade = load_trade(options);
     } catch (const std::runtime_error& e) {
-        report(e.what());
+        report(e);
         return usage_error;
     }
     if (options.picture && !options.picture->name.ends_with(".svg")) {
@@ -264,10 +270,10 @@ int main(int argc, char** argv) {
         sim::check_standard_output();
         return options.check ? check_settings(*options.check) : simulate(options);
     } catch (const sim::Interrupted& e) {
-        report(e.what());
+        report(e);
         return 128 + e.signal_number;
     } catch (const std::exception& e) {
-        report(e.what());
+        report(e);
         return run_failed;
     } catch (...) {
         report("an unexpected failure");

@@ -8,11 +8,11 @@
 #include <iosfwd>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "error.hpp"
 #include "scenario.hpp"
 
 namespace sim {
@@ -57,9 +57,9 @@ struct LogReading {
     std::string first_skipped; // as logged, without its time stamp, cut short; raw bytes
 };
 
-class ReplayError : public std::runtime_error {
+class ReplayError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // Takes any bytes. Throws ReplayError, naming `file`, when no trade can be rebuilt (saying how to
