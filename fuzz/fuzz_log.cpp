@@ -1,5 +1,6 @@
 // The replay's log reader on arbitrary bytes: a reading whose counts add up, or a ReplayError
-// naming the file; each trade rebuilt is a scenario the simulator's reader takes back as it is.
+// naming the file and what to do; each trade rebuilt is a scenario the simulator's reader takes
+// back as it is.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +32,9 @@ void check(const sim::LogReading& reading) {
             fail("trades not numbered 1, 2, ... or a first line outside the log");
         }
         for (const auto& panel : trade.panels) {
-            if (panel.from_texts > panel.texts || panel.texts > panel.rows || panel.cut > 7u) {
+            if (panel.from_texts > panel.texts || panel.texts > panel.rows || panel.cut > 7u ||
+                panel.unnamed < static_cast<std::int64_t>(panel.unnamed_at.size()) ||
+                panel.unnamed_at.size() > 8) {
                 fail("a panel's counts do not add up");
             }
             rows += static_cast<std::size_t>(panel.rows);
@@ -52,6 +55,8 @@ void check(const sim::LogReading& reading) {
         fail("the default trade is not the last");
     }
     sim::write_trade_list(out, reading, "fuzz.log");
+    out << sim::skipped_json(reading).dump(-1, ' ', false,
+                                           nlohmann::json::error_handler_t::replace);
 }
 } // namespace
 
@@ -60,9 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(
             sim::read_log(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.log"));
     } catch (const sim::ReplayError& error) {
-        const std::string message = error.what();
-        if (message.rfind("fuzz.log: no trade to replay: ", 0) != 0 ||
-            message.find("ProbeValues=true") == std::string::npos) {
+        const std::string& message = error.message();
+        const bool no_trade = message.rfind("fuzz.log: no trade to replay: ", 0) == 0 &&
+                              message.find("ProbeValues=true") != std::string::npos;
+        if (!no_trade && message.rfind("fuzz.log: the file is saved as UTF-16", 0) != 0) {
             fail("an error that does not name the file and the setting: ", message);
         }
     } catch (const std::exception& error) {

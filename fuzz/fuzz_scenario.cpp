@@ -34,13 +34,16 @@ void read_within(std::string_view json, const sim::ScenarioLimits& limits) {
             fail("a scenario above the limit of bytes");
         }
     } catch (const sim::ScenarioError& error) {
-        const std::string message = error.what();
+        const std::string& message = error.message();
         if (message.rfind(file + ": ", 0) != 0 ||
             message.find(": expected ") == std::string::npos) {
             fail("an error that does not read \"<file>: <field>: expected <what>\": ", message);
         }
-        if (!nlohmann::json::accept(json) &&
-            message.find("expected at most") == std::string::npos &&
+        // What is refused before the syntax is known: too much, a key given twice, UTF-16.
+        const bool before_syntax = message.find("expected at most") != std::string::npos ||
+                                   message.find("expected each key once") != std::string::npos ||
+                                   message.find("expected UTF-8 text") != std::string::npos;
+        if (!nlohmann::json::accept(json) && !before_syntax &&
             message.rfind(file + ": line ", 0) != 0) {
             fail("a JSON syntax error without its line and column: ", message);
         }

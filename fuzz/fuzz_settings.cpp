@@ -12,8 +12,9 @@
 
 #include <unistd.h>
 
-#include "config/config_file.hpp"
 #include "config/settings.hpp"
+#include "config/settings_file.hpp"
+#include "game/limits.hpp"
 
 namespace {
 using namespace tallyglass;
@@ -109,9 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(scratch_file(), std::ios::binary);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
-    Config from_file;
-    check(read_config_file(from_utf8(scratch_file().string()), from_file),
+    const SettingsRead from_file = read_settings_file(from_utf8(scratch_file().string()));
+    const bool too_large = text.size() > limits::max_settings_bytes;
+    check(from_file.fallback == (too_large ? SettingsFallback::TooLarge : SettingsFallback::None),
           "the settings file could not be read back");
-    check(from_file == from_memory, "the file reader and the lines applied from memory disagree");
+    check(from_file.config == (too_large ? Config{} : from_memory),
+          "the file reader and the lines applied from memory disagree");
     return 0;
 }

@@ -2,11 +2,17 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <functional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "config/config_file.hpp"
 #include "config/paths.hpp"
 #include "config/settings.hpp"
+#include "config/settings_file.hpp"
+#include "game/limits.hpp"
 #include "support.hpp"
 
 namespace {
@@ -219,50 +225,94 @@ TEST(ConfigPaths, JoinFileName) {
               "/opt/mods/Tallyglass.ini");
 }
 
-TEST(ConfigFile, ReadsBytesLineByLine) {
-    auto folder = testing_support::temp_folder("ini");
-    auto path = folder / "Tallyglass.ini";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "[General]\r\nEnabled=false\r\nBaseValuePercent = 50 %\r\nProbeValues=on";
-    }
-    Config config;
-    ASSERT_TRUE(read_config_file(testing_support::wide(path.string()), config));
-    EXPECT_FALSE(config.Enabled);
-    EXPECT_EQ(config.BaseValuePercent, 50);
-    EXPECT_TRUE(config.ProbeValues);
-    Config untouched;
-    EXPECT_FALSE(
-        read_config_file(testing_support::wide((folder / "missing.ini").string()), untouched));
-    EXPECT_EQ(untouched, Config{});
-    std::filesystem::remove_all(folder);
+std::string padded_to(std::size_t size, const std::string& lines) {
+    return lines + std::string(size - lines.size() - 1, ';') + "\n";
 }
 
-// Where the library is: unknown, in a folder whose parent has no settings file, or one that has.
-TEST(ConfigFile, LoadedFromAboveTheLibrarysFolder) {
-    const auto folder = testing_support::temp_folder("ini");
-    std::filesystem::create_directories(folder / "dlls");
-    const String dlls = testing_support::wide((folder / "dlls").string());
+// Where the library is, and what lies one folder above it as Tallyglass.ini: the settings, or the
+// defaults with a line that says why. Nothing blocks and nothing is read past the limit.
+TEST(ConfigFile, HostileSettingsFilesGiveTheDefaultsWithALineOfTheirOwn) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path& ini)> make;
+        SettingsFallback fallback;
+        const char* line; // after "[Tallyglass] "; empty: none
+        std::int32_t percent;
+    };
+    const std::size_t limit = limits::max_settings_bytes;
+    const Case cases[] = {
+        {"bytes line by line",
+         [](const auto& ini) {
+             testing_support::write_file(
+                 ini, "[General]\r\nEnabled=false\r\nBaseValuePercent = 50 %\r\nProbeValues=on");
+         },
+         SettingsFallback::None, "", 50},
+        {"no file", [](const auto&) {}, SettingsFallback::NotFound,
+         "Config not found; using defaults.\n", 75},
+        {"a folder", [](const auto& ini) { std::filesystem::create_directory(ini); },
+         SettingsFallback::NotAFile, "Config is not a regular file; using defaults.\n", 75},
+        {"just at the limit",
+         [&](const auto& ini) {
+             testing_support::write_file(ini, padded_to(limit, "BaseValuePercent=60\n"));
+         },
+         SettingsFallback::None, "", 60},
+        {"one byte over the limit",
+         [&](const auto& ini) {
+             testing_support::write_file(ini, padded_to(limit + 1, "BaseValuePercent=60\n"));
+         },
+         SettingsFallback::TooLarge, "Config larger than 1048576 bytes; using defaults.\n", 75},
+        {"a gigabyte, sparse",
+         [](const auto& ini) {
+             testing_support::write_file(ini, "BaseValuePercent=60\n");
+             std::filesystem::resize_file(ini, 1u << 30);
+         },
+         SettingsFallback::TooLarge, "Config larger than 1048576 bytes; using defaults.\n", 75},
+#ifndef _WIN32
+        {"a pipe without a writer",
+         [](const auto& ini) { ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0); },
+         SettingsFallback::NotAFile, "Config is not a regular file; using defaults.\n", 75},
+        {"a link to an endless device",
+         [](const auto& ini) { std::filesystem::create_symlink("/dev/zero", ini); },
+         SettingsFallback::NotAFile, "Config is not a regular file; using defaults.\n", 75},
+#endif
+    };
+    for (const auto& c : cases) {
+        const auto folder = testing_support::temp_folder("ini");
+        std::filesystem::create_directories(folder / "dlls");
+        const auto ini = folder / "Tallyglass.ini";
+        c.make(ini);
+        EXPECT_EQ(read_settings_file(testing_support::wide(ini.string())).fallback, c.fallback)
+            << c.name;
+        simhost::reset();
+        const Config config = load_config_in(testing_support::wide((folder / "dlls").string()));
+        EXPECT_EQ(config.BaseValuePercent, c.percent) << c.name;
+        EXPECT_EQ(testing_support::log_lines(),
+                  *c.line ? std::vector<std::string>{std::string("[Tallyglass] ") + c.line}
+                          : std::vector<std::string>{})
+            << c.name;
+        std::filesystem::remove_all(folder);
+    }
     simhost::reset();
     EXPECT_EQ(load_config_in(String()), Config{});
-    EXPECT_EQ(load_config_in(dlls), Config{});
-    testing_support::write_file(folder / "Tallyglass.ini", "BaseValuePercent=60\n");
-    EXPECT_EQ(load_config_in(dlls).BaseValuePercent, 60);
     EXPECT_EQ(testing_support::log_lines(),
-              (std::vector<std::string>{"[Tallyglass] Config path unavailable; using defaults.\n",
-                                        "[Tallyglass] Config not found; using defaults.\n"}));
-    std::filesystem::remove_all(folder);
+              std::vector<std::string>{"[Tallyglass] Config path unavailable; using defaults.\n"});
 }
 
 #ifdef __GLIBC__
 // A stream that gives its bytes, then fails: what was read up to the last whole line stands, and
-// the line the failure cut short is not applied (its value may be cut short too).
+// the line the failure cut short is not applied (its value may be cut short too). One that never
+// ends is read no further than the limit and one byte.
 TEST(ConfigFile, AReadFailureKeepsTheWholeLinesReadBeforeIt) {
     struct Source {
         std::string_view bytes;
+        bool endless = false;
     };
     const cookie_io_functions_t io{[](void* cookie, char* buffer, std::size_t size) -> ssize_t {
                                        auto& source = *static_cast<Source*>(cookie);
+                                       if (source.endless) {
+                                           std::fill_n(buffer, size, '\n');
+                                           return static_cast<ssize_t>(size);
+                                       }
                                        if (source.bytes.empty()) {
                                            errno = EIO;
                                            return -1;
@@ -279,9 +329,14 @@ TEST(ConfigFile, AReadFailureKeepsTheWholeLinesReadBeforeIt) {
         Source source{bytes};
         std::FILE* file = fopencookie(&source, "r", io);
         ASSERT_NE(file, nullptr);
-        EXPECT_EQ(read_settings_text(file), kept) << bytes;
+        EXPECT_EQ(read_settings_text(file, 100), kept) << bytes;
         std::fclose(file);
     }
+    Source endless{{}, true};
+    std::FILE* file = fopencookie(&endless, "r", io);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(read_settings_text(file, 100), std::string(101, '\n'));
+    std::fclose(file);
 }
 #endif
 } // namespace

@@ -187,8 +187,8 @@ TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
     EXPECT_THROW(sim::select_trade(reading, 6), sim::ReplayError);
     std::ostringstream list;
     sim::write_trade_list(list, reading, "UE4SS.log");
-    EXPECT_NE(list.str().find("\n  4     99      2025-06-11 02:29:09.3559751  4           0     "
-                              "      2           2           maybe: trader, player\n"),
+    EXPECT_NE(list.str().find("\n  4      99    2025-06-11 02:29:09.3559751  4       0       2   "
+                              "       2           maybe: trader, player\n"),
               std::string::npos)
         << list.str();
 }
@@ -243,6 +243,36 @@ TEST(Replay, ReadsEveryFormOfTheLogAndSkipsUnreadableLines) {
     }
 }
 
+// A slot the mod writes no row for (no base value, a slot the game skips) is counted where the
+// log shows it: below the highest index of its panel.
+TEST(Replay, SlotsWithoutARowAreCountedWhereTheLogShowsThem) {
+    sim::Scenario s = builtin();
+    s.trader[1].base.reset();
+    s.trader[2].skip = true;
+    s.player[3].base.reset(); // the last: nothing after it shows that it was there
+    s.offer_sell.insert(s.offer_sell.begin(), ware("Flagged", 10, 77));
+    s.offer_sell[0].skip = true;
+    s.offer_sell[0].pos = 40; // so that no row of the same position takes its text
+    const auto reading = read(play(s));
+    ASSERT_EQ(reading.trades.size(), 1u);
+    const auto& trade = reading.trades[0];
+    std::vector<std::int64_t> unnamed;
+    for (const auto& panel : trade.panels) {
+        unnamed.push_back(panel.unnamed);
+    }
+    EXPECT_EQ(unnamed, (std::vector<std::int64_t>{2, 0, 0, 1}));
+    EXPECT_EQ(sim::trade_json(trade)["panels"]["trader"]["unnamed"], 2);
+    std::ostringstream notes;
+    sim::write_trade_notes(notes, reading, trade);
+    EXPECT_NE(
+        notes.str().find("  trader: the log has no row for 2 slots (list indices 1 and 2), so "
+                         "the replay lacks them: the mod writes none for an item without a "
+                         "base value or one the game skips.\n  offer_sell: the log has no "
+                         "row for 1 slot (slot index 0), so the replay lacks it"),
+        std::string::npos)
+        << notes.str();
+}
+
 TEST(Replay, LogsWithoutRowsSayHowToGetThem) {
     const std::string other_session =
         "[2024-02-18 11:48:47] [Tallyglass] Loaded v0.4.0-rc1; config: Enabled=true.\n"
@@ -259,6 +289,14 @@ TEST(Replay, LogsWithoutRowsSayHowToGetThem) {
                       "in Tallyglass.ini, start the game, open a trade, close the game, and read "
                       "its UE4SS.log again.");
         }
+    }
+    // A NUL in the unreadable line shown cuts nothing of the message short.
+    try {
+        sim::read_log(std::string("[Tallyglass] LeftList row side=\0\n", 33), "UE4SS.log");
+        ADD_FAILURE() << "no error";
+    } catch (const sim::ReplayError& e) {
+        EXPECT_TRUE(e.message().ends_with("read its UE4SS.log again.")) << e.message();
+        EXPECT_NE(e.message().find(std::string("side=\0", 6)), std::string::npos);
     }
 }
 

@@ -2,14 +2,18 @@
 // mod, a Mods folder played as installed, and the picture as a real SVG renderer draws it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <simhost/install.hpp>
 #include <sstream>
 
 #include "config/settings.hpp"
 #include "picture.hpp"
+#include "printable.hpp"
+#include "progress.hpp"
 #include "render.hpp"
 #include "scenario.hpp"
 #include "session.hpp"
@@ -69,7 +73,14 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
         {R"({"ini": 5})", "trade.json: ini: expected a string"},
         {R"({"opens": 0})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"opens": 10001})", "trade.json: opens: expected a whole number from 1 to 10000"},
-        {R"({"opens": 1.5})", "trade.json: opens: expected a whole number"},
+        {R"({"opens": 1.5})", "trade.json: opens: expected a whole number from 1 to 10000"},
+        {R"({"opens": 1, "ini": "", "opens": 2})",
+         "trade.json: opens: expected each key once; this one is given twice"},
+        {R"({"trader": [{}, {"item": "a", "base": 1, "price": 1, "base": 2}]})",
+         "trade.json: trader[1].base: expected each key once; this one is given twice"},
+        {std::string("\xFF\xFE{\0}\0", 6),
+         "trade.json: (document): expected UTF-8 text, not UTF-16 (\"Unicode\" in Notepad). Save "
+         "it as UTF-8: in Notepad, File > Save As, Encoding \"UTF-8\"."},
         {R"({"trader": {}})", "trade.json: trader: expected an array of items"},
         {testing_support::trader_scenario(1001), "trade.json: trader: expected at most 1000 items"},
         {R"({"player": [7]})",
@@ -79,6 +90,8 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
         {R"({"trader": [{"item": "a", "base": 1, "price": 1}, {"item": 2, "base": 1, "price": 1}]})",
          "trade.json: trader[1].item: expected a string"},
         {R"({"trader": [{"item": "a", "base": 2147483648, "price": 1}]})",
+         "trade.json: trader[0].base: expected a whole number from -2147483648 to 2147483647"},
+        {R"({"trader": [{"item": "a", "base": "1", "price": 1}]})",
          "trade.json: trader[0].base: expected a whole number from -2147483648 to 2147483647"},
         {R"({"trader": [{"item": "a", "base": 1, "price": 1, "skip": 1}]})",
          "trade.json: trader[0].skip: expected true or false"},
@@ -139,19 +152,65 @@ TEST(Session, SmallTradeAsJson) {
     EXPECT_EQ(doc["slots"][2]["text"], "60 (60)");
 }
 
-// What a player installed: played with its own settings, or not at all when it is not enabled.
+// What a player installed: played with its own settings, with the defaults when the mod does not
+// read them, or not at all when it is not enabled. What the mod used is learnt from its own reader.
 TEST(Session, PlaysWhatAModsFolderHolds) {
-    for (const bool enabled : {true, false}) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& mod)> change;
+        int started;
+        std::int32_t percent;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"as installed", [](const fs::path&) {}, 1, 50, "120 (66)"},
+        {"not enabled", [](const fs::path& mod) { fs::remove(mod / "enabled.txt"); }, 0, 75, "120"},
+        {"Tallyglass.ini a folder",
+         [](const fs::path& mod) {
+             fs::remove(mod / "Tallyglass.ini");
+             fs::create_directory(mod / "Tallyglass.ini");
+         },
+         1, 75, "120 (99)"},
+    };
+    for (const auto& c : cases) {
         simhost::GameFolder game("sim");
         game.install(sim::default_library(), "BaseValuePercent=50\n");
-        if (!enabled) {
-            fs::remove(game.mods() / "Tallyglass" / "enabled.txt");
+        c.change(game.mods() / "Tallyglass");
+        const auto result =
+            sim::play(sim::builtin_scenario(), {.mods = game.mods(), .progress = {}});
+        EXPECT_EQ(result.started, c.started) << c.name;
+        EXPECT_EQ(result.config.BaseValuePercent, c.percent) << c.name;
+        EXPECT_EQ(result.slots[0].text, c.shown) << c.name;
+        EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << c.name;
+    }
+}
+
+// Progress shows only on a terminal, only after two seconds, and goes again at the end.
+TEST(Session, ProgressOfALongRun) {
+    using namespace std::chrono_literals;
+    const auto start = std::chrono::steady_clock::now();
+    struct Case {
+        bool terminal;
+        std::vector<std::chrono::milliseconds> at; // of openings 1, 2, ...
+        std::string shows;
+    };
+    const Case cases[] = {
+        {true, {100ms, 1900ms, 2000ms}, ""},
+        {true,
+         {1000ms, 2100ms, 2200ms, 2400ms, 2500ms},
+         "\rtallyglass-sim: opening 2 of 5 ...\rtallyglass-sim: opening 4 of 5 ...\r" +
+             std::string(34, ' ') + "\r"},
+        {false, {3000ms, 4000ms}, ""},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        std::size_t now = 0;
+        sim::Progress progress(out, c.terminal,
+                               [&] { return start + (now == 0 ? 0ms : c.at[now - 1]); });
+        for (now = 1; now <= c.at.size(); ++now) {
+            progress(static_cast<std::int32_t>(now), static_cast<std::int32_t>(c.at.size()));
         }
-        auto scenario = sim::builtin_scenario();
-        auto result = sim::play(scenario, {.mods = game.mods(), .log = {}});
-        EXPECT_EQ(result.config.BaseValuePercent, enabled ? 50 : 75) << enabled;
-        EXPECT_EQ(result.slots[0].text, enabled ? "120 (66)" : "120") << enabled;
-        EXPECT_EQ(result.log[0], "Starting mods (from mods.txt load order)...\n") << enabled;
+        EXPECT_EQ(out.str(), c.shows);
     }
 }
 
@@ -250,6 +309,38 @@ TEST(Picture, ShowsEachPriceAsTheGameDoesAndNoNameRunsIntoIt) {
                   .find("<title>Iron Sword of the Seven Northern Kings and "
                         "Their Queens</title>"),
               std::string::npos);
+}
+
+// A name or a value text of any length keeps the picture within what renderers draw (librsvg:
+// 32,767 pixels); the title names the trade. Tables line up wide East Asian names.
+TEST(Picture, LongTextsAreShortenedAndColumnsLineUp) {
+    auto scenario = sim::builtin_scenario();
+    scenario.trader[0].text = std::string(5000, '7');
+    scenario.trader[1].item = "\xE5\x89\xA3\xE5\x89\xA3\xE5\x89\xA3"; // three wide characters
+    const auto result = sim::play(scenario, {});
+    std::ostringstream svg;
+    sim::write_svg(svg, result, "Trade 2 of 3 in UE4SS.log");
+    int width = 0;
+    std::sscanf(svg.str().c_str() + svg.str().find("<svg"), "<svg xmlns=\"%*[^\"]\" width=\"%d",
+                &width);
+    EXPECT_GT(width, 0);
+    EXPECT_LT(width, 2000);
+    EXPECT_NE(svg.str().find("<title>" + std::string(5000, '7') + "</title>"), std::string::npos);
+    EXPECT_NE(svg.str().find(">Trade 2 of 3 in UE4SS.log</text>"), std::string::npos);
+    std::ostringstream table;
+    sim::write_human(table, result, false);
+    std::string line;
+    std::vector<std::size_t> starts; // of the game text, in terminal columns
+    for (std::istringstream lines(table.str()); std::getline(lines, line);) {
+        for (const auto& [name, game_text] :
+             {std::pair{"\xE5\x89\xA3", "  30"}, std::pair{"Lockpick", "  11"}}) {
+            if (line.find(name) != std::string::npos) {
+                starts.push_back(sim::display_width(line.substr(0, line.find(game_text) + 2)));
+            }
+        }
+    }
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0], starts[1]);
 }
 
 TEST(Picture, LegendFollowsTheSettingsAndTheSettingsAreNamed) {

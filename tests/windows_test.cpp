@@ -15,7 +15,7 @@
 
 #include <Mod/CppUserModBase.hpp>
 
-#include "config/config_file.hpp"
+#include "config/settings_file.hpp"
 #include "support.hpp"
 
 namespace {
@@ -194,8 +194,9 @@ TEST(SettingsFile, TextModeReading) {
     auto path = testing_support::temp_folder("crlf") / "Tallyglass.ini";
     for (const auto& c : cases) {
         std::ofstream(path, std::ios::binary) << c.bytes;
-        tallyglass::Config config;
-        ASSERT_TRUE(tallyglass::read_config_file(path.wstring(), config)) << c.name;
+        const auto read = tallyglass::read_settings_file(path.wstring());
+        ASSERT_EQ(read.fallback, tallyglass::SettingsFallback::None) << c.name;
+        const auto& config = read.config;
         EXPECT_EQ(config.Enabled, c.enabled) << c.name;
         EXPECT_EQ(config.ProbeValues, c.probe) << c.name;
     }

@@ -1,12 +1,11 @@
 #include "config/config_file.hpp"
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/paths.hpp"
-#include "config/settings.hpp"
+#include "config/settings_file.hpp"
+#include "game/limits.hpp"
 #include "host/log.hpp"
 
 #ifdef _WIN32
@@ -39,10 +38,6 @@ String module_path() {
         buffer.resize(buffer.size() * 2);
     }
 }
-
-std::FILE* open_for_reading(const String& path) {
-    return _wfopen(path.c_str(), L"rt");
-}
 #else
 String module_path() {
     Dl_info info{};
@@ -51,15 +46,7 @@ String module_path() {
     }
     return from_utf8(info.dli_fname);
 }
-
-std::FILE* open_for_reading(const String& path) {
-    return std::fopen(to_utf8(path).c_str(), "r");
-}
 #endif
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 } // namespace
 
 String config_directory() {
@@ -67,44 +54,31 @@ String config_directory() {
     return path.empty() ? String() : parent_directory(path);
 }
 
-std::string read_settings_text(std::FILE* file) {
-    std::string text;
-    char chunk[4096];
-    while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, file)) {
-        text.append(chunk, got);
-    }
-    if (std::ferror(file)) {
-        // A read failure ends the file at the last whole line; what was read until then stands.
-        const auto last_line_feed = text.rfind('\n');
-        text.resize(last_line_feed == std::string::npos ? 0 : last_line_feed + 1);
-    }
-    return text;
-}
-
-bool read_config_file(const String& path, Config& config) {
-    std::unique_ptr<std::FILE, FileCloser> file(open_for_reading(path));
-    if (!file) {
-        return false;
-    }
-    apply_config_text(read_settings_text(file.get()), config);
-    return true;
-}
-
 Config load_config() {
     return load_config_in(config_directory());
 }
 
 Config load_config_in(const String& directory) {
-    Config config;
     if (directory.empty()) {
         quietly([] { log_line(STR("[Tallyglass] Config path unavailable; using defaults.\n")); });
-        return config;
-    }
-    String path = join_path(parent_directory(directory), STR("Tallyglass.ini"));
-    if (!read_config_file(path, config)) {
-        quietly([] { log_line(STR("[Tallyglass] Config not found; using defaults.\n")); });
         return Config{};
     }
-    return config;
+    const SettingsRead read =
+        read_settings_file(join_path(parent_directory(directory), STR("Tallyglass.ini")));
+    quietly([&] {
+        switch (read.fallback) {
+        case SettingsFallback::None:
+            return;
+        case SettingsFallback::NotFound:
+            return log_line(STR("[Tallyglass] Config not found; using defaults.\n"));
+        case SettingsFallback::NotAFile:
+            return log_line(STR("[Tallyglass] Config is not a regular file; using defaults.\n"));
+        case SettingsFallback::TooLarge:
+            return log_line(STR("[Tallyglass] Config larger than ") +
+                            to_text(static_cast<std::int64_t>(limits::max_settings_bytes)) +
+                            STR(" bytes; using defaults.\n"));
+        }
+    });
+    return read.config;
 }
 } // namespace tallyglass

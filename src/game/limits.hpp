@@ -41,6 +41,10 @@ inline constexpr std::int32_t list_rows_per_call = 24;
 inline constexpr std::int32_t list_rows_per_load = 48;
 inline constexpr std::int32_t text_rows_per_load = 36;
 
+// A settings file is a few kilobytes of lines; a thousand times that is no settings file (a log
+// renamed, a device), and reading it would cost the game's start memory and time.
+inline constexpr std::size_t max_settings_bytes = 1024 * 1024;
+
 // Summary and skip lines: the first shows that a hook works, the later ones that it keeps
 // working; past the last a line would only repeat.
 inline constexpr std::array<std::int32_t, 5> sampled_calls = {1, 10, 25, 50, 100};

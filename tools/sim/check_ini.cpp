@@ -7,6 +7,8 @@
 
 #include "color.hpp"
 #include "config/settings.hpp"
+#include "encoding.hpp"
+#include "game/limits.hpp"
 #include "ini_hints.hpp"
 #include "printable.hpp"
 
@@ -57,13 +59,21 @@ void Checker::problem(const std::string& verdict, const std::string& why) {
 }
 
 int Checker::run() {
+    if (text.size() > tallyglass::limits::max_settings_bytes) {
+        ++problems;
+        out << "problem: the file holds " << text.size() << " bytes, more than the "
+            << tallyglass::limits::max_settings_bytes
+            << " the mod reads: it reads none of it and uses its defaults.\n"
+               "    A settings file is a few kilobytes; keep only the settings in it.\n";
+        return finish();
+    }
     if (looks_like_utf16(text)) {
         tallyglass::apply_config_text(text, config);
         ++problems;
-        out << "problem: the file is saved as UTF-16 (\"Unicode\" in Notepad): each character "
-               "takes two bytes, and the mod, which reads plain bytes, finds none of its settings "
-               "in it.\n"
-               "    Save it as UTF-8: in Notepad, File > Save As, Encoding \"UTF-8\".\n";
+        out << "problem: the file is saved as " << utf16_name
+            << ": each character takes two bytes, and the mod, which reads plain bytes, finds "
+               "none of its settings in it.\n    "
+            << save_as_utf8 << "\n";
         return finish();
     }
     if (text.starts_with(bom)) {

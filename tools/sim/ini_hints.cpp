@@ -29,18 +29,6 @@ std::size_t distance(std::string_view a, std::string_view b) {
 
 } // namespace
 
-bool looks_like_utf16(std::string_view text) {
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-        return true;
-    }
-    std::size_t zeros[2] = {0, 0};
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        zeros[i % 2] += text[i] == '\0' ? 1 : 0;
-    }
-    const std::size_t half = text.size() / 2;
-    return half > 0 && std::max(zeros[0], zeros[1]) * 4 >= half * 3;
-}
-
 std::size_t comment_at(std::string_view value) {
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] == ';' ||

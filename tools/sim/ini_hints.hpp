@@ -10,9 +10,6 @@
 #include "config/settings.hpp"
 
 namespace sim {
-// Two-byte text: a UTF-16 byte-order mark, or ASCII with every other byte zero.
-bool looks_like_utf16(std::string_view text);
-
 // Where a comment starts inside a value: any ";", or a "#" after a blank (a leading "#" is a
 // colour's); npos when there is none.
 std::size_t comment_at(std::string_view value);

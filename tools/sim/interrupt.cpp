@@ -7,13 +7,22 @@ namespace sim {
 namespace {
 volatile std::sig_atomic_t caught = 0;
 
-constexpr int handled[] = {SIGINT, SIGTERM,
-#ifdef SIGHUP
-                           SIGHUP
+#ifdef _WIN32
+constexpr int handled[] = {SIGINT, SIGTERM};
+constexpr int pipe_signal = 0;
+#else
+constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM};
+constexpr int pipe_signal = SIGPIPE;
 #endif
-};
 
+// The first signal is recorded; a second one (Ctrl-C again) takes its default action when the
+// handler returns. Every write to a closed pipe raises SIGPIPE anew: those only count once.
 extern "C" void record(int signal_number) {
+    if (caught != 0 && signal_number != pipe_signal) {
+        std::signal(signal_number, SIG_DFL);
+        std::raise(signal_number);
+        return;
+    }
     caught = signal_number;
 }
 
@@ -46,10 +55,6 @@ void throw_if_interrupted() {
     if (caught != 0) {
         throw Interrupted(caught);
     }
-}
-
-int caught_signal() {
-    return caught;
 }
 
 void die_of(int signal_number) {

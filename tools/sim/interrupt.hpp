@@ -1,6 +1,7 @@
-// Ctrl-C and SIGTERM during a run. The handler only records the signal; the session looks at it
-// between openings and throws, so the temporary game folder is removed while unwinding, and the
-// tool then dies of the same signal, so that its exit status tells the truth.
+// Signals during a run. The handler only records the signal; the run looks at it between
+// openings and before it puts its outputs in place, and throws, so that the temporary game folder
+// and the unfinished outputs are removed while unwinding; the tool then dies of the same signal,
+// so that its exit status tells the truth. A second signal ends the tool at once.
 #pragma once
 
 #include <stdexcept>
@@ -12,9 +13,10 @@ public:
     int signal_number;
 };
 
-// Records SIGINT, SIGTERM and SIGHUP from now until the guard ends, then restores what was there.
-// Outside a guard the signals keep their default action: nothing needs cleaning up then, and a
-// read from a terminal must not go on waiting after Ctrl-C.
+// Records every signal that would end the tool and can be caught (INT, TERM, HUP, QUIT, USR1,
+// USR2, PIPE, ALRM) from now until the guard ends, then restores what was there. Outside a guard
+// the signals keep their default action: nothing needs cleaning up then, and a read from a
+// terminal must not go on waiting after Ctrl-C.
 class InterruptGuard {
 public:
     InterruptGuard();
@@ -25,9 +27,6 @@ public:
 
 // Throws Interrupted when a signal arrived since the guard began.
 void throw_if_interrupted();
-
-// The signal that arrived, or 0.
-int caught_signal();
 
 // Restores the signal's default action and raises it; returns only if that did not end the
 // process.

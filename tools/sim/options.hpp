@@ -16,8 +16,8 @@ struct Options {
 };
 
 // Exit codes: 0 done; 1 --check-ini found lines the mod does not read as written; 2 a bad command
-// line, file, scenario or log (the mod is not loaded then); 3 the run or a write failed. A run
-// stopped by a signal dies of that signal.
+// line, file, scenario or log (the mod is not loaded then); 3 the run or a write failed, standard
+// output included. A run stopped by a signal dies of that signal.
 inline constexpr int usage_error = 2;
 inline constexpr int run_failed = 3;
 

@@ -28,7 +28,8 @@ constexpr unsigned short ascii_advance[95] = {
     1300, 1300, 842,  1067, 803,  1298, 1212, 1675, 1212, 1212, 1075, 1303, 690,  1303, 1716};
 
 constexpr double item_size = 14, title_size = 13, small_size = 12;
-constexpr double max_name_width = 300; // longer names are shortened, whole in a tooltip
+// Longer names and value texts are shortened, whole in a tooltip: a panel stays on the screen.
+constexpr double max_name_width = 300, max_text_width = 200;
 constexpr int row_height = 26, top = 70, left = 20, gap = 12, inset = 10, legend_width = 930;
 
 // UTF-8 code points, one at a time: the byte length of the one at `at`.
@@ -57,9 +58,9 @@ double text_width(std::string_view text, double size) {
     return units * size / 2048;
 }
 
-// The longest start of `name` that fits with an ellipsis after it.
-std::string shortened(std::string_view name) {
-    const double room = max_name_width - text_width("\u2026", item_size);
+// The longest start of `name` that fits `width` with an ellipsis after it.
+std::string shortened(std::string_view name, double width) {
+    const double room = width - text_width("\u2026", item_size);
     double used = 0;
     std::size_t at = 0;
     while (at < name.size()) {
@@ -118,28 +119,32 @@ std::vector<Panel> panels_of(const SessionResult& result) {
                 prices = std::max(prices, text_width(printable(slot.text), item_size));
             }
         }
-        const double needed = std::max(text_width(panel_title(key), title_size),
-                                       std::min(names, max_name_width) + 24 + prices);
+        const double needed =
+            std::max(text_width(panel_title(key), title_size),
+                     std::min(names, max_name_width) + 24 + std::min(prices, max_text_width));
         panel.width = std::max(panel.width, static_cast<int>(needed) + 2 * inset + 1);
         panels.push_back(std::move(panel));
     }
     return panels;
 }
 
-void draw_slot(std::ostream& out, const SlotView& slot, int x, int y, int width) {
-    const std::string name = printable(slot.item);
-    out << "<text x=\"" << x + inset << "\" y=\"" << y << "\" fill=\"#d8d0c0\">";
-    if (text_width(name, item_size) > max_name_width) {
-        out << "<title>" << escape_xml(name) << "</title>" << escape_xml(shortened(name));
-    } else {
-        out << escape_xml(name);
+// The text as it fits `width`; a shortened one carries the whole as its tooltip.
+std::string fitted(const std::string& text, double width) {
+    if (text_width(text, item_size) <= width) {
+        return escape_xml(text);
     }
+    return "<title>" + escape_xml(text) + "</title>" + escape_xml(shortened(text, width));
+}
+
+void draw_slot(std::ostream& out, const SlotView& slot, int x, int y, int width) {
+    out << "<text x=\"" << x + inset << "\" y=\"" << y << "\" fill=\"#d8d0c0\">"
+        << fitted(printable(slot.item), max_name_width);
     const std::string fill = slot.color ? screen_fill(*slot.color) : "#e6e6e6";
     const double opacity =
         slot.color ? std::clamp(static_cast<double>((*slot.color)[3]), 0.0, 1.0) : 1.0;
     out << "</text>\n<text x=\"" << x + width - inset << "\" y=\"" << y
         << "\" text-anchor=\"end\" fill=\"" << fill << "\" fill-opacity=\"" << opacity << "\">"
-        << escape_xml(printable(slot.text)) << "</text>\n";
+        << fitted(printable(slot.text), max_text_width) << "</text>\n";
 }
 
 // Returns the bottom of the panels.
@@ -264,10 +269,10 @@ std::vector<std::string> settings_lines(const Config& config) {
 }
 } // namespace
 
-void write_svg(std::ostream& out, const SessionResult& result) {
+void write_svg(std::ostream& out, const SessionResult& result, const std::string& title) {
     const auto panels = panels_of(result);
     const auto settings = settings_lines(result.config);
-    int width = legend_width;
+    int width = std::max(legend_width, static_cast<int>(text_width(printable(title), 20)) + 1);
     for (const auto& line : settings) {
         width = std::max(width, static_cast<int>(text_width(line, small_size)) + 1);
     }
@@ -290,7 +295,8 @@ void write_svg(std::ostream& out, const SessionResult& result) {
         << "\" viewBox=\"0 0 " << width << " " << height
         << "\" font-family=\"DejaVu Sans, sans-serif\" font-size=\"" << item_size << "\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"#1d1a17\"/>\n"
-        << "<text x=\"" << left << "\" y=\"36\" fill=\"#e8dcc0\" font-size=\"20\">Trade</text>\n"
+        << "<text x=\"" << left << "\" y=\"36\" fill=\"#e8dcc0\" font-size=\"20\">"
+        << escape_xml(printable(title)) << "</text>\n"
         << body.str() << "</svg>\n";
 }
 } // namespace sim

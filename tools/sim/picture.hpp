@@ -4,9 +4,11 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "session.hpp"
 
 namespace sim {
-void write_svg(std::ostream& out, const SessionResult& result);
+// `title` heads the picture: which trade it shows.
+void write_svg(std::ostream& out, const SessionResult& result, const std::string& title = "Trade");
 } // namespace sim

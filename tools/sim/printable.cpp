@@ -1,6 +1,7 @@
 #include "printable.hpp"
 
 #include <cstdint>
+#include <utility>
 
 namespace sim {
 namespace {
@@ -40,6 +41,28 @@ bool invisible(char32_t c) {
            (c >= 0xFFF9 && c <= 0xFFFB);
 }
 
+// Unicode's East Asian Wide and Fullwidth blocks, and the emoji shown two columns wide.
+bool wide(char32_t c) {
+    constexpr std::pair<char32_t, char32_t> ranges[] = {
+        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF},   {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F},
+        {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
+    };
+    for (const auto& [first, last] : ranges) {
+        if (c >= first && c <= last) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool combining(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
+           (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) ||
+           (c >= 0xFE20 && c <= 0xFE2F);
+}
+
 void escape_byte(std::string& out, char byte) {
     constexpr char digits[] = "0123456789ABCDEF";
     const auto value = static_cast<unsigned char>(byte);
@@ -69,5 +92,16 @@ std::string printable(std::string_view bytes) {
         bytes.remove_prefix(length);
     }
     return out;
+}
+
+std::size_t display_width(std::string_view text) {
+    std::size_t width = 0;
+    while (!text.empty()) {
+        char32_t code_point = 0;
+        const std::size_t length = utf8_sequence(text, code_point);
+        width += length == 0 ? 1 : wide(code_point) ? 2 : combining(code_point) ? 0 : 1;
+        text.remove_prefix(length == 0 ? 1 : length);
+    }
+    return width;
 }
 } // namespace sim

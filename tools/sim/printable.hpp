@@ -8,4 +8,8 @@
 
 namespace sim {
 std::string printable(std::string_view bytes);
+
+// The columns a terminal gives printable text: two for each wide East Asian character, none for
+// a combining mark, one for anything else.
+std::size_t display_width(std::string_view text);
 } // namespace sim

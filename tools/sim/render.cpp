@@ -10,14 +10,9 @@
 
 namespace sim {
 namespace {
-// Columns line up by code points; good enough for the names a scenario holds.
-std::size_t width(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
+// Columns line up on a terminal, wide East Asian characters included.
 std::string pad(const std::string& text, std::size_t to) {
-    std::size_t w = width(text);
+    std::size_t w = display_width(text);
     return text + std::string(to > w ? to - w : 0, ' ');
 }
 
@@ -47,10 +42,10 @@ void write_panel(std::ostream& out, std::string_view panel, const std::vector<Ro
                  bool color) {
     std::size_t item_w = 4, game_w = 9, text_w = 5, color_w = 6;
     for (const auto& r : rows) {
-        item_w = std::max(item_w, width(r.item));
-        game_w = std::max(game_w, width(r.game_text));
-        text_w = std::max(text_w, width(r.text));
-        color_w = std::max(color_w, width(r.color));
+        item_w = std::max(item_w, display_width(r.item));
+        game_w = std::max(game_w, display_width(r.game_text));
+        text_w = std::max(text_w, display_width(r.text));
+        color_w = std::max(color_w, display_width(r.color));
     }
     out << "\n" << panel_title(panel) << "\n";
     out << "  " << pad("item", item_w) << "  " << pad("game text", game_w) << "  "

@@ -8,11 +8,11 @@
 #include <iosfwd>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "error.hpp"
 #include "scenario.hpp"
 
 namespace sim {
@@ -32,6 +32,10 @@ struct ReplayPanel {
     std::int32_t texts = 0;      // items whose shown text the log holds
     std::int32_t from_texts = 0; // items known from an applied row alone
     unsigned cut = 0;
+    // Slots below the highest index logged that have no row: the mod writes none for an item
+    // without a base value or one the game skips, so they cannot be replayed. The first few.
+    std::int64_t unnamed = 0;
+    std::vector<std::int32_t> unnamed_at;
 };
 
 struct ReplayTrade {
@@ -50,15 +54,16 @@ struct LogReading {
     std::size_t row_lines = 0; // the mod's row lines, read or not
     std::size_t skipped = 0;   // row lines that could not be read
     std::size_t first_skipped_line = 0;
-    std::string first_skipped; // as logged, without its time stamp
+    std::string first_skipped; // as logged, without its time stamp, cut short; raw bytes
 };
 
-class ReplayError : public std::runtime_error {
+class ReplayError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
-// Takes any bytes. Throws ReplayError, naming `file`, when no trade can be rebuilt.
+// Takes any bytes. Throws ReplayError, naming `file`, when no trade can be rebuilt (saying how to
+// save the file again when it is UTF-16).
 LogReading read_log(std::string_view log, const std::string& file);
 
 // `number` counts from 1; none picks the last. Throws ReplayError when there is no such trade.
@@ -72,6 +77,8 @@ void write_trade_list(std::ostream& out, const LogReading& reading, const std::s
 // Which trade is replayed and what the log could not hold of it.
 void write_trade_notes(std::ostream& out, const LogReading& reading, const ReplayTrade& trade);
 nlohmann::json trade_json(const ReplayTrade& trade);
+// The row lines that could not be read: how many, and the first.
+nlohmann::json skipped_json(const LogReading& reading);
 
 // Price over base value of one side's items with a base above 0. Each figure is the ratio of the
 // item at rank floor((n - 1) * k / 4) of the sorted ratios, k = 0 to 4: always a real item's.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <span>
 
+#include "encoding.hpp"
 #include "host/text.hpp"
 #include "replay_rows.hpp"
 
@@ -191,15 +192,10 @@ std::pair<std::string_view, std::string_view> split_stamp(std::string_view line)
                       : std::pair{std::string_view{}, line};
 }
 
-// Shown on a terminal and in a message: valid UTF-8, no control characters.
 void skip_line(LogReading& reading, std::string_view text) {
     if (reading.skipped++ == 0) {
         reading.first_skipped_line = reading.lines;
-        reading.first_skipped =
-            tallyglass::to_utf8(tallyglass::from_utf8(text.substr(0, shown_line_bytes)));
-        std::replace_if(
-            reading.first_skipped.begin(), reading.first_skipped.end(),
-            [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }, '?');
+        reading.first_skipped = text.substr(0, shown_line_bytes);
     }
 }
 
@@ -250,6 +246,11 @@ std::string no_trade_message(const LogReading& reading, const std::string& file)
 } // namespace replay
 
 LogReading read_log(std::string_view log, const std::string& file) {
+    if (looks_like_utf16(log)) {
+        throw ReplayError(file + ": the file is saved as " + std::string(utf16_name) +
+                          ", not as UE4SS writes it. " + std::string(save_as_utf8) +
+                          " Or copy UE4SS.log afresh from the game's folder.");
+    }
     LogReading reading;
     replay::TradeBuilder builder;
     if (log.starts_with("\xEF\xBB\xBF")) {

@@ -1,10 +1,11 @@
 // What the replay writes: the scenario file, the list of trades, and the notes on what the log
 // could not hold.
-#include <iomanip>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "game/limits.hpp"
+#include "printable.hpp"
 #include "replay_rows.hpp"
 
 namespace sim {
@@ -86,7 +87,24 @@ void write_skipped(std::ostream& out, const LogReading& reading) {
     }
     out << reading.skipped << " of " << reading.row_lines
         << " row lines could not be read and were skipped; the first, line "
-        << reading.first_skipped_line << ": " << reading.first_skipped << "\n";
+        << reading.first_skipped_line << ": " << printable(reading.first_skipped) << "\n";
+}
+
+// "list index 1" or "slot indices 1, 3 and 4", and "..." when the log has more.
+std::string unnamed_where(std::size_t panel, const ReplayPanel& p) {
+    const bool offer = panel == replay::offer_buy || panel == replay::offer_sell;
+    std::vector<std::string> indices;
+    for (const std::int32_t index : p.unnamed_at) {
+        indices.push_back(std::to_string(index));
+    }
+    std::string where =
+        std::string(offer ? "slot " : "list ") + (p.unnamed == 1 ? "index " : "indices ");
+    if (static_cast<std::int64_t>(indices.size()) < p.unnamed) {
+        return where + joined(indices, ", ") + ", ...";
+    }
+    const std::string last = indices.back();
+    indices.pop_back();
+    return where + (indices.empty() ? last : joined(indices, ", ") + " and " + last);
 }
 } // namespace
 
@@ -109,31 +127,39 @@ std::string scenario_json(const Scenario& scenario) {
 }
 
 void write_trade_list(std::ostream& out, const LogReading& reading, const std::string& file) {
-    out << "Trades in " << file << ": " << reading.trades.size()
+    out << "Trades in " << printable(file) << ": " << reading.trades.size()
         << " (the replay takes the last unless --trade N picks one); rows per panel:\n";
-    std::size_t stamp_width = 10;
+    std::vector<std::vector<std::string>> table = {{"trade", "line", "time stamp"}};
+    table[0].insert(table[0].end(), replay_panels.begin(), replay_panels.end());
+    table[0].push_back("cut off");
     for (const auto& trade : reading.trades) {
-        stamp_width = std::max(stamp_width, trade.stamp.size());
-    }
-    out << std::left << "  " << std::setw(6) << "trade" << std::setw(8) << "line"
-        << std::setw(static_cast<int>(stamp_width + 2)) << "time stamp";
-    for (const char* panel : replay_panels) {
-        out << std::setw(12) << panel;
-    }
-    out << "cut off\n";
-    for (const auto& trade : reading.trades) {
-        out << "  " << std::setw(6) << trade.number << std::setw(8) << trade.line
-            << std::setw(static_cast<int>(stamp_width + 2)) << trade.stamp;
+        std::vector<std::string> row = {std::to_string(trade.number), std::to_string(trade.line),
+                                        printable(trade.stamp)};
         std::vector<std::string> cut;
         for (std::size_t p = 0; p < replay_panels.size(); ++p) {
-            out << std::setw(12) << trade.panels[p].rows;
+            row.push_back(std::to_string(trade.panels[p].rows));
             if (trade.panels[p].cut != 0) {
                 cut.push_back(replay_panels[p]);
             }
         }
-        out << (cut.empty() ? "no" : "maybe: " + joined(cut, ", ")) << "\n";
+        row.push_back(cut.empty() ? "no" : "maybe: " + joined(cut, ", "));
+        table.push_back(std::move(row));
     }
-    out << std::right;
+    std::vector<std::size_t> widths(table[0].size(), 0);
+    for (const auto& row : table) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], display_width(row[c]));
+        }
+    }
+    for (const auto& row : table) {
+        std::string line = " ";
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line +=
+                " " + row[c] +
+                (c + 1 < row.size() ? std::string(widths[c] - display_width(row[c]) + 1, ' ') : "");
+        }
+        out << line << "\n";
+    }
     write_skipped(out, reading);
 }
 
@@ -159,6 +185,13 @@ void write_trade_notes(std::ostream& out, const LogReading& reading, const Repla
                 << item_count(static_cast<std::size_t>(panel.from_texts))
                 << " known from applied rows alone.\n";
         }
+        if (panel.unnamed > 0) {
+            out << "  " << replay_panels[p] << ": the log has no row for " << panel.unnamed
+                << (panel.unnamed == 1 ? " slot" : " slots") << " (" << unnamed_where(p, panel)
+                << "), so the replay lacks " << (panel.unnamed == 1 ? "it" : "them")
+                << ": the mod writes none for an item without a base value or one the game "
+                   "skips.\n";
+        }
     }
     write_skipped(out, reading);
 }
@@ -178,6 +211,7 @@ nlohmann::json trade_json(const ReplayTrade& trade) {
                                     {"rows", panel.rows},
                                     {"texts", panel.texts},
                                     {"from_texts", panel.from_texts},
+                                    {"unnamed", panel.unnamed},
                                     {"cut", reasons}};
     }
     return {{"number", trade.number},
@@ -185,5 +219,13 @@ nlohmann::json trade_json(const ReplayTrade& trade) {
             {"stamp", trade.stamp},
             {"cut", trade.cut()},
             {"panels", panels}};
+}
+
+nlohmann::json skipped_json(const LogReading& reading) {
+    const bool any = reading.skipped > 0;
+    return {{"lines", reading.skipped},
+            {"of", reading.row_lines},
+            {"first_line", any ? nlohmann::json(reading.first_skipped_line) : nullptr},
+            {"first", any ? nlohmann::json(reading.first_skipped) : nullptr}};
 }
 } // namespace sim

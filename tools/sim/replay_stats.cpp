@@ -8,6 +8,7 @@
 
 #include "config/config.hpp"
 #include "display/value_text.hpp"
+#include "printable.hpp"
 #include "replay.hpp"
 
 namespace sim {
@@ -90,8 +91,8 @@ void write_side(std::ostream& out, const char* name, const SideStats& side, bool
         << ", quartiles " << two_places(r[1]) << " and " << two_places(r[3]) << ", median "
         << two_places(r[2]) << ", highest " << two_places(r[4])
         << "\n    BaseValuePercent=" << side.percent << " shows the median item, "
-        << side.median.item << " (price " << side.median.price << ", base " << *side.median.base
-        << "), as " << side.shown << ": " << verdict(side, buying) << ".\n";
+        << printable(side.median.item) << " (price " << side.median.price << ", base "
+        << *side.median.base << "), as " << side.shown << ": " << verdict(side, buying) << ".\n";
 }
 
 nlohmann::json side_json(const SideStats& side) {

@@ -110,6 +110,26 @@ void apply_texts(const std::vector<LogRow>& applied, std::array<std::vector<Entr
         ++trade.panels[row.panel].rows;
     }
 }
+
+// Enough of the slots without a row to find them in the log.
+constexpr std::size_t unnamed_shown = 8;
+
+void find_unnamed(const std::vector<LogRow>& rows, ReplayPanel& panel) {
+    std::set<std::int32_t> indices;
+    for (const LogRow& row : rows) {
+        if (row.index >= 0) {
+            indices.insert(row.index);
+        }
+    }
+    std::int64_t next = 0;
+    for (const std::int32_t index : indices) {
+        panel.unnamed += index - next;
+        for (; next < index && panel.unnamed_at.size() < unnamed_shown; ++next) {
+            panel.unnamed_at.push_back(static_cast<std::int32_t>(next));
+        }
+        next = std::int64_t{index} + 1;
+    }
+}
 } // namespace
 
 ReplayTrade build_trade(const TradeBuilder::Open& open, const std::array<unsigned, 4>& cuts) {
@@ -125,6 +145,7 @@ ReplayTrade build_trade(const TradeBuilder::Open& open, const std::array<unsigne
         }
         trade.panels[p].rows = static_cast<std::int32_t>(open.panels[p].size());
         trade.panels[p].cut = cuts[p];
+        find_unnamed(open.panels[p], trade.panels[p]);
     }
     apply_texts(open.applied, entries, trade);
     for (const LogRow& row : open.applied) {

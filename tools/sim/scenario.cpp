@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <set>
+
+#include "encoding.hpp"
 
 namespace sim {
 namespace {
@@ -16,23 +19,23 @@ public:
         throw ScenarioError(file + ": " + field + ": expected " + expected);
     }
 
-    std::int32_t integer(const json& value, const std::string& field) const {
-        if (!value.is_number_integer()) {
-            fail(field, "a whole number");
-        }
+    // Every message states the field's range, whatever was wrong with the value.
+    std::int32_t integer(const json& value, const std::string& field,
+                         std::int64_t least = std::numeric_limits<std::int32_t>::min(),
+                         std::int64_t most = std::numeric_limits<std::int32_t>::max()) const {
+        bool fits = false;
         if (value.is_number_unsigned()) {
-            if (value.get<std::uint64_t>() >
-                static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-                fail(field, "a whole number from -2147483648 to 2147483647");
-            }
-            return static_cast<std::int32_t>(value.get<std::uint64_t>());
+            const auto n = value.get<std::uint64_t>();
+            fits = n <= static_cast<std::uint64_t>(most) && static_cast<std::int64_t>(n) >= least;
+        } else if (value.is_number_integer()) {
+            const auto n = value.get<std::int64_t>();
+            fits = n >= least && n <= most;
         }
-        auto n = value.get<std::int64_t>();
-        if (n < std::numeric_limits<std::int32_t>::min() ||
-            n > std::numeric_limits<std::int32_t>::max()) {
-            fail(field, "a whole number from -2147483648 to 2147483647");
+        if (!fits) {
+            fail(field,
+                 "a whole number from " + std::to_string(least) + " to " + std::to_string(most));
         }
-        return static_cast<std::int32_t>(n);
+        return static_cast<std::int32_t>(value.get<std::int64_t>());
     }
 
     bool flag(const json& value, const std::string& field) const {
@@ -134,21 +137,70 @@ std::string position(std::string_view text, std::size_t byte) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+// Where the parser is: each open object or array by its field name, with the keys an object has
+// had so far, so that a key given twice is named.
+class Fields {
+public:
+    // The name of the value that starts now: "trader", "trader[2]", "trader[2].price".
+    std::string next() {
+        if (open.empty()) {
+            return "";
+        }
+        Frame& frame = open.back();
+        if (frame.array) {
+            return frame.path + "[" + std::to_string(frame.items++) + "]";
+        }
+        return frame.path.empty() ? frame.key : frame.path + "." + frame.key;
+    }
+    void enter(bool array) { open.push_back({next(), array, 0, {}, {}}); }
+    void leave() { open.pop_back(); }
+    // False when the object has had this key already.
+    bool key(const std::string& key) {
+        open.back().key = key;
+        return open.back().keys.insert(key).second;
+    }
+
+private:
+    struct Frame {
+        std::string path;
+        bool array;
+        std::size_t items = 0;
+        std::string key;
+        std::set<std::string> keys;
+    };
+    std::vector<Frame> open;
+};
+
 // Counts while the parser reads, so that a file of a million values is refused before it is
-// built in memory, and a panel past its limit is named as such.
+// built in memory, and a panel past its limit is named as such; a key given twice is an error, as
+// the parser itself would keep the last value without a word.
 json read_document(std::string_view text, const Reader& reader, const ScenarioLimits& limits) {
     std::size_t values = 0;
     std::size_t items = 0;
     std::string panel;
+    Fields fields;
     auto guard = [&](int depth, json::parse_event_t event, json& parsed) {
         using Event = json::parse_event_t;
-        if (depth == 1 && event == Event::key) {
-            Scenario probe;
-            panel = panel_of(probe, parsed.get<std::string>()) ? parsed.get<std::string>() : "";
-            items = 0;
-        }
-        if (event != Event::object_start && event != Event::array_start && event != Event::value) {
+        if (event == Event::key) {
+            const std::string key = parsed.get<std::string>();
+            if (!fields.key(key)) {
+                reader.fail(fields.next(), "each key once; this one is given twice");
+            }
+            if (depth == 1) {
+                Scenario probe;
+                panel = panel_of(probe, key) ? key : "";
+                items = 0;
+            }
             return true;
+        }
+        if (event == Event::object_end || event == Event::array_end) {
+            fields.leave();
+            return true;
+        }
+        if (event == Event::object_start || event == Event::array_start) {
+            fields.enter(event == Event::array_start);
+        } else {
+            fields.next();
         }
         if (++values > limits.values) {
             reader.fail("(document)",
@@ -190,6 +242,10 @@ Scenario parse_scenario(std::string_view text, const std::string& file,
     if (text.size() > limits.bytes) {
         reader.fail("(document)", "at most " + std::to_string(limits.bytes) + " bytes");
     }
+    if (looks_like_utf16(text)) {
+        reader.fail("(document)", "UTF-8 text, not " + std::string(utf16_name) + ". " +
+                                      std::string(save_as_utf8));
+    }
     json document = read_document(text, reader, limits);
     if (!document.is_object()) {
         reader.fail("(document)", "a JSON object");
@@ -202,10 +258,7 @@ Scenario parse_scenario(std::string_view text, const std::string& file,
         } else if (auto* panel = panel_of(out, key)) {
             *panel = reader.panel(value, key);
         } else if (key == "opens") {
-            out.opens = reader.integer(value, key);
-            if (out.opens < 1 || out.opens > limits.opens) {
-                reader.fail(key, "a whole number from 1 to " + std::to_string(limits.opens));
-            }
+            out.opens = reader.integer(value, key, 1, limits.opens);
         } else {
             reader.fail(key, "no such key; a scenario has ini, trader, player, offer_buy, "
                              "offer_sell, opens");

@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "error.hpp"
 
 namespace sim {
 struct ScenarioItem {
@@ -44,9 +45,9 @@ struct ScenarioLimits {
     std::size_t values = 100000; // JSON values of every kind, counted while reading
 };
 
-class ScenarioError : public std::runtime_error {
+class ScenarioError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // Throws ScenarioError: "<file>: <field>: expected <what>"; for JSON that is not well-formed the

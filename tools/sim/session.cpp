@@ -2,14 +2,12 @@
 
 #include <Mod/CppUserModBase.hpp>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <simhost/install.hpp>
 #include <simhost/loader.hpp>
 #include <simhost/trading.hpp>
 #include <stdexcept>
 
-#include "config/settings.hpp"
+#include "config/settings_file.hpp"
 #include "host/text.hpp"
 #include "interrupt.hpp"
 
@@ -17,43 +15,61 @@ namespace sim {
 namespace {
 using simhost::trading::Panel;
 
-// The settings the host's started Tallyglass read: its folder's Tallyglass.ini over the defaults.
+// The settings the started Tallyglass read, learnt from the mod's own reader of its folder's
+// Tallyglass.ini; the defaults when it did not start.
 tallyglass::Config config_of_started(const simhost::ModHost& host) {
-    tallyglass::Config config;
     for (const auto& mod : host.mods()) {
         if (mod.started && mod.started->ModName == STR("Tallyglass")) {
-            std::ifstream in(mod.folder / "Tallyglass.ini", std::ios::binary);
-            tallyglass::apply_config_text(std::string(std::istreambuf_iterator<char>(in), {}),
-                                          config);
-            break;
+            return tallyglass::read_settings_file(
+                       tallyglass::from_utf8((mod.folder / "Tallyglass.ini").string()))
+                .config;
         }
     }
-    return config;
+    return {};
+}
+
+// A failure that came out of a mod would take the game down; any other is the simulator's own.
+[[noreturn]] void fail(bool from_mod, const std::string& what) {
+    throw std::runtime_error(from_mod ? "the game would crash: a mod let out " + what
+                                      : "the simulated game failed: " + what);
 }
 
 // One run of the game over a Mods folder: the host starts what is enabled, the trade opens, the
-// game exits. Gives the settings of the started mod. What a mod lets out into the host would take
-// the game down; here it ends the session with a message.
-tallyglass::Config launch(const std::filesystem::path& mods, simhost::trading::Screen& screen,
-                          std::int32_t opens) {
+// game exits. Starting and initialising run the mods' own code; during an opening, what a hook
+// let out is counted by the engine.
+void launch(const std::filesystem::path& mods, simhost::trading::Screen& screen,
+            const PlayOptions& options, std::int32_t opens, SessionResult& result) {
+    bool in_mod = false;
     try {
         simhost::ModHost host(mods);
         host.install_mods();
+        in_mod = true;
         host.start_mods();
         host.fire_unreal_init();
+        in_mod = false;
+        const auto escapes = simhost::callback_escapes();
         for (std::int32_t i = 0; i < opens; ++i) {
             throw_if_interrupted();
-            screen.open();
+            try {
+                screen.open();
+            } catch (...) {
+                in_mod = simhost::callback_escapes() != escapes;
+                throw;
+            }
+            if (options.progress) {
+                options.progress(i + 1, opens);
+            }
         }
-        return config_of_started(host);
+        for (const auto& mod : host.mods()) {
+            result.started += mod.started ? 1 : 0;
+        }
+        result.config = config_of_started(host);
     } catch (const Interrupted&) {
         throw;
     } catch (const std::exception& error) {
-        throw std::runtime_error(std::string("the game would crash: a mod let out \"") +
-                                 error.what() + "\"");
+        fail(in_mod, std::string("\"") + error.what() + "\"");
     } catch (...) {
-        throw std::runtime_error("the game would crash: a mod let out an exception of a type not "
-                                 "derived from std::exception");
+        fail(in_mod, "an exception of a type not derived from std::exception");
     }
 }
 
@@ -92,10 +108,6 @@ SessionResult play(const Scenario& scenario, const PlayOptions& options) {
         throw std::runtime_error("a scenario's \"ini\" cannot apply to a Mods folder: the mod "
                                  "there reads the Tallyglass.ini of its own folder");
     }
-    // Found out before the mod is loaded, as every other error of the command line.
-    if (options.log && !std::ofstream(*options.log, std::ios::binary)) {
-        throw std::runtime_error(options.log->string() + ": cannot be written");
-    }
     simhost::reset();
     auto screen = simhost::trading::build_screen();
     const std::pair<Panel, const std::vector<ScenarioItem>*> panels[] = {
@@ -116,11 +128,8 @@ SessionResult play(const Scenario& scenario, const PlayOptions& options) {
         game.emplace("sim");
         game->install(options.library, scenario.ini);
     }
-    result.config = launch(options.mods ? *options.mods : game->mods(), screen, scenario.opens);
-    if (options.log && !simhost::write_log_file(*options.log)) {
-        throw std::runtime_error(options.log->string() + ": cannot be written");
-    }
-
+    launch(options.mods ? *options.mods : game->mods(), screen, options, scenario.opens, result);
+    result.log_file = simhost::log_file_text();
     for (const auto& line : simhost::log()) {
         result.log.push_back(tallyglass::to_utf8(line));
     }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ struct SessionResult {
     std::vector<std::string> log; // UTF-8, the host's and the mod's entries as sent, in order
     std::vector<SlotView> slots;  // in panel order: trader, player, offer_buy, offer_sell
     tallyglass::Config config;    // what the started mod read from its Tallyglass.ini, or defaults
+    int started = 0;              // mods the host started
+    std::string log_file;         // the log as UE4SS.log holds it
 };
 
 // The mod library that tallyglass-sim loads: $TALLYGLASS_LIBRARY, else the one built with it.
@@ -37,13 +40,13 @@ struct PlayOptions {
     std::filesystem::path library = default_library();
     // Play with what this Mods folder holds instead.
     std::optional<std::filesystem::path> mods;
-    // Also write the whole session log here, as UE4SS.log holds it.
-    std::optional<std::filesystem::path> log;
+    // Told after each opening: how many are done, of how many.
+    std::function<void(std::int32_t done, std::int32_t all)> progress;
 };
 
 // A mod that the host does not start is no error: the trade is played without it. Throws
 // std::runtime_error when the game folder cannot be made, `mods` is no folder, the scenario
-// brings settings that a Mods folder would ignore, the log cannot be written, or a mod lets an
-// exception out into the host (the game would crash).
+// brings settings that a Mods folder would ignore, a mod lets an exception out into the host
+// ("the game would crash"), or the simulated game itself fails.
 SessionResult play(const Scenario& scenario, const PlayOptions& options);
 } // namespace sim
