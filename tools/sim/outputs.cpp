@@ -23,8 +23,11 @@ namespace fs = std::filesystem;
 // A hidden name beside the target that no other run of the tool picks.
 fs::path temporary_beside(const fs::path& target) {
     static unsigned count = 0;
-    return target.parent_path() / ("." + target.filename().string() + ".tallyglass-" +
-                                   std::to_string(getpid()) + "-" + std::to_string(++count));
+    // Appended rather than added: GCC 12 warns falsely (-Wrestrict) on "." + string at -O3.
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".tallyglass-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+    return target.parent_path() / name;
 }
 } // namespace
 
