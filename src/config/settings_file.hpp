@@ -19,8 +19,10 @@ struct SettingsRead {
     SettingsFallback fallback = SettingsFallback::None;
 };
 
-// The bytes of an open settings file, no more than `limit` + 1 (the one more tells a file that is
-// too large); a read failure ends them at the last whole line.
+// The bytes of an open file up to its end or a read failure (which std::ferror then tells), no
+// more than `limit` + 1: the one more tells a file that is too large.
+std::string read_at_most(std::FILE* file, std::size_t limit);
+// The same for a settings file, where a read failure ends the text at the last whole line.
 std::string read_settings_text(std::FILE* file, std::size_t limit);
 
 SettingsRead read_settings_file(const String& path);

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+#include "config/settings_file.hpp"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -20,10 +22,6 @@
 namespace sim {
 namespace {
 namespace fs = std::filesystem;
-
-[[noreturn]] void fail(const FileArgument& file, const std::string& problem) {
-    throw FileError(label(file) + ": " + problem);
-}
 
 void check_named(const FileArgument& file, const char* what) {
     if (file.name.empty()) {
@@ -152,6 +150,10 @@ std::string label(const FileArgument& file) {
     return file.option + " " + file.name;
 }
 
+void fail(const FileArgument& file, const std::string& problem) {
+    throw FileError(label(file) + ": " + problem);
+}
+
 void check_input_file(const FileArgument& file) {
     check_named(file, "file");
     if (file.name == "-") {
@@ -234,17 +236,7 @@ std::string read_input(const FileArgument& file, std::size_t limit) {
     const bool from_stdin = file.name == "-";
     std::unique_ptr<std::FILE, Closer> opened(from_stdin ? nullptr : open_regular(file));
     std::FILE* in = from_stdin ? stdin : opened.get();
-    std::string text;
-    char chunk[65536];
-    // One byte past the limit tells a file that is too large from one that just fits.
-    while (text.size() <= limit) {
-        const std::size_t want = std::min(sizeof chunk, limit + 1 - text.size());
-        const std::size_t got = std::fread(chunk, 1, want, in);
-        text.append(chunk, got);
-        if (got < want) {
-            break;
-        }
-    }
+    std::string text = tallyglass::read_at_most(in, limit);
     if (std::ferror(in)) {
         fail(file, std::string("cannot be read: ") + std::strerror(errno));
     }

@@ -25,6 +25,8 @@ struct FileArgument {
 
 // "--ini settings.ini" or, for the scenario, "trade.json".
 std::string label(const FileArgument& file);
+// Throws the FileError "<label>: <problem>".
+[[noreturn]] void fail(const FileArgument& file, const std::string& problem);
 
 // What tells two names of one file apart from names of two: the device and inode (on Windows the
 // volume and file ID); for a name that does not exist yet, its folder's and its own name.

@@ -16,10 +16,6 @@ namespace sim {
 namespace {
 namespace fs = std::filesystem;
 
-[[noreturn]] void fail(const FileArgument& file, const std::string& problem) {
-    throw FileError(label(file) + ": " + problem);
-}
-
 // A hidden name beside the target that no other run of the tool picks.
 fs::path temporary_beside(const fs::path& target) {
     static unsigned count = 0;
