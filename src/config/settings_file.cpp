@@ -100,11 +100,11 @@ struct FileCloser {
 };
 } // namespace
 
-std::string read_at_most(std::FILE* file, std::size_t limit) {
+std::string read_at_most(std::FILE* file, std::size_t most) {
     std::string text;
     char chunk[4096];
-    while (text.size() <= limit) {
-        const std::size_t want = std::min(sizeof chunk, limit + 1 - text.size());
+    while (text.size() <= most) {
+        const std::size_t want = std::min(sizeof chunk, most + 1 - text.size());
         const std::size_t got = std::fread(chunk, 1, want, file);
         text.append(chunk, got);
         if (got < want) {
@@ -114,8 +114,8 @@ std::string read_at_most(std::FILE* file, std::size_t limit) {
     return text;
 }
 
-std::string read_settings_text(std::FILE* file, std::size_t limit) {
-    std::string text = read_at_most(file, limit);
+std::string read_settings_text(std::FILE* file, std::size_t most) {
+    std::string text = read_at_most(file, most);
     if (std::ferror(file)) {
         // A read failure ends the file at the last whole line; what was read until then stands.
         const auto last_line_feed = text.rfind('\n');
