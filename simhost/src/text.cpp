@@ -6,23 +6,14 @@ namespace RC::Unreal {
 using simhost::Op;
 using simhost::detail::host_call;
 
-namespace {
-ITextData* build(StringViewType text) {
-    if (!simhost::detail::world().texts.constructor_found) {
-        return nullptr;
-    }
-    return simhost::detail::acquire_text(text);
-}
-} // namespace
-
-FText::FText(const CharType* str, void*) {
-    host_call(Op::FTextConstruct, nullptr, str);
-    Data = build(str);
-}
+FText::FText(const CharType* str, void* FunctionAddressOverride)
+    : FText(StringViewType(str), FunctionAddressOverride) {}
 
 FText::FText(StringViewType str, void*) {
     host_call(Op::FTextConstruct, nullptr, str);
-    Data = build(str);
+    if (simhost::detail::world().texts.constructor_found) {
+        Data = simhost::detail::acquire_text(str);
+    }
 }
 
 FText::FText(const FString&&, void*) {
