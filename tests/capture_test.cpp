@@ -2,7 +2,12 @@
 // limits, sampling, caps and faults in the middle of a pass.
 #include <gtest/gtest.h>
 
+#include <Unreal/UObjectGlobals.hpp>
+#include <set>
 #include <simhost/trading.hpp>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "mod/tallyglass.hpp"
 #include "support.hpp"
@@ -95,58 +100,122 @@ protected:
     Screen screen;
 };
 
+// The list hook's own GetItemAt calls fire the GetItemAt hook too, which leaves those entries to
+// the list hook: the log and the rows are the same as with no GetItemAt hook at all.
 TEST_F(Capture, TradeWithItemsOnBothSides) {
-    screen.add(Panel::OfferBuy, {.name = STR("Sword"), .base = 80, .price = 120});
-    screen.add(Panel::OfferBuy,
-               {.name = STR("Shield"), .base = 50, .price = 70, .amount = 2, .trader_index = 3});
-    screen.add(Panel::OfferSell, {.name = STR("Ring"), .base = 200, .price = 150, .previous = 160});
-    screen.add(Panel::Trader, {.name = STR("Axe"), .base = 60, .price = 90});
-    screen.add(Panel::Trader, {.name = STR("Potion"), .base = 0, .price = 5});
-    screen.add(Panel::Player, {.name = STR("Gem"), .base = 300, .price = 210, .show = false});
-    start(true, true);
+    for (bool get_item_at_hook : {true, false}) {
+        SCOPED_TRACE(get_item_at_hook ? "GetItemAt hook" : "no GetItemAt hook");
+        fresh();
+        screen.add(Panel::OfferBuy, {.name = STR("Sword"), .base = 80, .price = 120});
+        screen.add(
+            Panel::OfferBuy,
+            {.name = STR("Shield"), .base = 50, .price = 70, .amount = 2, .trader_index = 3});
+        screen.add(Panel::OfferSell,
+                   {.name = STR("Ring"), .base = 200, .price = 150, .previous = 160});
+        screen.add(Panel::Trader, {.name = STR("Axe"), .base = 60, .price = 90});
+        screen.add(Panel::Trader, {.name = STR("Potion"), .base = 0, .price = 5});
+        screen.add(Panel::Player, {.name = STR("Gem"), .base = 300, .price = 210, .show = false});
+        start(true, true);
+        if (!get_item_at_hook) {
+            auto& hook = mod->get_item_at_hook;
+            RC::Unreal::UObjectGlobals::UnregisterHook(hook.function, hook.ids);
+            hook.registered = false;
+        }
+        screen.update_balances();
+        screen.fill_lists();
+
+        const std::string axe = fields(0, 90, 90, 60), potion = fields(1, 5, 5, 0),
+                          gem = fields(0, 210, 210, 300, 1, false);
+        const Lines expected = {
+            value_summary("trade-buy", name_of(screen.buy_balance)),
+            value_return(screen, 2),
+            value_row("trade-buy", 0, fields(0, 120, 120, 80), true, item_name("Sword")),
+            value_row("trade-buy", 1, fields(1, 70, 70, 50, 2, true, 3), true, item_name("Shield")),
+            value_row("trade-sell", 0, fields(0, 150, 160, 200), true, item_name("Ring")),
+            list_summary("trade-buy", name_of(screen.trader_list)),
+            list_row("trade-buy", 0, axe, "Axe"),
+            list_row("trade-buy", 1, potion, "Potion"),
+            list_row("trade-sell", 0, gem, "Gem"),
+        };
+        EXPECT_EQ(log_lines(), expected);
+
+        // Side, source, generation, pos, current, amount, base, trader index and item of each row,
+        // in the order of the screen's slots.
+        const Lines rows = {
+            "trade-buy offer 1 0 120 1 80 0 " + item_name("Sword"),
+            "trade-buy offer 1 1 70 2 50 3 " + item_name("Shield"),
+            "trade-sell offer 2 0 150 1 200 0 " + item_name("Ring"),
+            "trade-buy left-list 3 0 90 1 60 0 " + item_name("Axe"),
+            "trade-buy left-list 3 1 5 1 0 0 " + item_name("Potion"),
+            "trade-sell left-list 4 0 210 1 300 0 " + item_name("Gem"),
+        };
+        ASSERT_EQ(mod->rows.size(), rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto& r = mod->rows[i];
+            EXPECT_EQ(r.slot_data, screen.slots[i].slot_data) << rows[i];
+            std::string got = utf8(tallyglass::trade_side_name(r.side)) + " " +
+                              utf8(tallyglass::row_source_name(r.source));
+            for (int n : {r.generation, r.pos, r.current, r.amount, r.base, r.trader_index}) {
+                got += " " + std::to_string(n);
+            }
+            EXPECT_EQ(got + " " + utf8(r.item), rows[i]);
+        }
+    }
+}
+
+// Within one hook call the mod names each object once and looks each function up once on each
+// object, also where a slot's text has its entry read on demand.
+TEST_F(Capture, EachHookCallNamesAnObjectOnce) {
+    add(Panel::OfferBuy, 2);
+    add(Panel::Trader, 3);
+    add(Panel::Player, 2);
+    start(false, false);
+    simhost::record_calls(true);
     screen.update_balances();
     screen.fill_lists();
-
-    const std::string axe = fields(0, 90, 90, 60), potion = fields(1, 5, 5, 0),
-                      gem = fields(0, 210, 210, 300, 1, false);
-    // The host also runs the GetItemAt hook for the list hook's own GetItemAt calls.
-    const Lines expected = {
-        value_summary("trade-buy", name_of(screen.buy_balance)),
-        value_return(screen, 2),
-        value_row("trade-buy", 0, fields(0, 120, 120, 80), true, item_name("Sword")),
-        value_row("trade-buy", 1, fields(1, 70, 70, 50, 2, true, 3), true, item_name("Shield")),
-        value_row("trade-sell", 0, fields(0, 150, 160, 200), true, item_name("Ring")),
-        list_summary("trade-buy", name_of(screen.trader_list)),
-        list_row("trade-buy", -1, axe, "Axe"),
-        list_row("trade-buy", 0, axe, "Axe"),
-        list_row("trade-buy", -1, potion, "Potion"),
-        list_row("trade-buy", 1, potion, "Potion"),
-        list_row("trade-sell", -1, gem, "Gem"),
-        list_row("trade-sell", 0, gem, "Gem"),
-    };
-    EXPECT_EQ(log_lines(), expected);
-
-    // Side, source, generation, pos, current, amount, base, trader index and item of each row,
-    // in the order of the screen's slots.
-    const Lines rows = {
-        "trade-buy offer 1 0 120 1 80 0 " + item_name("Sword"),
-        "trade-buy offer 1 1 70 2 50 3 " + item_name("Shield"),
-        "trade-sell offer 2 0 150 1 200 0 " + item_name("Ring"),
-        "trade-buy left-list 3 0 90 1 60 0 " + item_name("Axe"),
-        "trade-buy left-list 3 1 5 1 0 0 " + item_name("Potion"),
-        "trade-sell left-list 4 0 210 1 300 0 " + item_name("Gem"),
-    };
-    ASSERT_EQ(mod->rows.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto& r = mod->rows[i];
-        EXPECT_EQ(r.slot_data, screen.slots[i].slot_data) << rows[i];
-        std::string got = utf8(tallyglass::trade_side_name(r.side)) + " " +
-                          utf8(tallyglass::row_source_name(r.source));
-        for (int n : {r.generation, r.pos, r.current, r.amount, r.base, r.trader_index}) {
-            got += " " + std::to_string(n);
+    mod->rows.clear(); // each list slot's text reads its entry itself
+    screen.set_texts();
+    EXPECT_EQ(mod->text_appended_total, 5);
+    std::set<std::tuple<std::uint64_t, Op, UObject*, std::u16string>> seen;
+    for (const auto& call : simhost::call_records()) {
+        if (call.op == Op::GetFullName || call.op == Op::GetFunctionByNameInChain) {
+            EXPECT_TRUE(seen.insert({call.callback, call.op, call.subject,
+                                     std::u16string(call.detail.begin(), call.detail.end())})
+                            .second)
+                << utf8(call.hook) << ": " << simhost::op_name(call.op) << " again on "
+                << utf8(simhost::full_name(call.subject)) << " " << utf8(call.detail);
         }
-        EXPECT_EQ(got + " " + utf8(r.item), rows[i]);
     }
+    EXPECT_GT(seen.size(), 40u);
+}
+
+// The game's own code may run inside the list hook's GetItemAt: a fetch of its own from the same
+// list is read as any fetch is, and a fill of another list is read in full.
+TEST_F(Capture, GameCallsInsideTheListHooksFetches) {
+    add(Panel::Trader, 3);
+    add(Panel::Player, 2);
+    start(true, false);
+    bool once = false;
+    RC::Unreal::UObjectGlobals::RegisterHook(
+        simhost::find_function(screen.trader_list, STR("GetItemAt")), {},
+        [&](RC::Unreal::UnrealScriptFunctionCallableContext& context, void*) {
+            if (std::exchange(once, true) || context.Context != screen.trader_list) {
+                return;
+            }
+            game::get_item_at(screen.trader_list, 2);
+            game::set_list_items(screen.player_list, screen.entries(Panel::Player));
+        },
+        nullptr);
+    game::set_list_items(screen.trader_list, screen.entries(Panel::Trader));
+    Lines indexes;
+    for (const auto& line : log_lines()) {
+        indexes.push_back(line.substr(0, line.find("; pos=")));
+    }
+    const std::string row = "[Tallyglass] LeftList row side=";
+    EXPECT_EQ(indexes, (Lines{row + "trade-buy; list_index=-1", row + "trade-sell; list_index=0",
+                              row + "trade-sell; list_index=1", row + "trade-buy; list_index=0",
+                              row + "trade-buy; list_index=1", row + "trade-buy; list_index=2"}));
+    EXPECT_EQ(mod->rows.size(), 5u);
 }
 
 // Changes to a screen, for the tables below.
@@ -402,10 +471,13 @@ TEST_F(Capture, ListOf256AndListRowCaps) {
     start(true, false);
     screen.fill_lists();
     EXPECT_EQ(mod->rows.size(), 256u);
+    EXPECT_EQ(log_lines().size(), 24u) << "the most per call";
+    simhost::clear_log();
+    screen.fill_lists();
     auto lines = log_lines();
-    ASSERT_EQ(lines.size(), 49u);
-    EXPECT_NE(lines[47].find("list_index=23;"), std::string::npos);
-    EXPECT_EQ(lines[48], list_cap) << "right after the 48th row line";
+    ASSERT_EQ(lines.size(), 25u);
+    EXPECT_NE(lines[23].find("list_index=23;"), std::string::npos);
+    EXPECT_EQ(lines[24], list_cap) << "right after the 48th row line";
     simhost::clear_log();
     screen.fill_lists();
     EXPECT_EQ(log_lines(), Lines{});
@@ -422,15 +494,6 @@ TEST_F(Capture, ListOf256AndListRowCaps) {
     simhost::clear_log();
     screen.fill_lists();
     EXPECT_EQ(log_lines(), Lines{list_cap});
-
-    // The per-call limit alone, which the passes above always reach with the load-wide one.
-    mod->list_rows_logged = 0;
-    std::int32_t this_call = 24;
-    simhost::clear_log();
-    EXPECT_TRUE(mod->read_list_row(TradeSide::Sell, screen.slots[0].slot_data, screen.trader_base,
-                                   3, this_call));
-    EXPECT_EQ(log_lines(), Lines{});
-    EXPECT_EQ(this_call, 24);
 }
 
 TEST_F(Capture, FaultInTheMiddleOfAPassKeepsEarlierRows) {
@@ -451,17 +514,13 @@ TEST_F(Capture, FaultInTheMiddleOfAPassKeepsEarlierRows) {
     auto list = [](const std::string& why) {
         return Lines{"[Tallyglass] List hook failed: " + why};
     };
-    // The nested GetItemAt hook meets the fault first, then the list hook itself.
-    auto both = [&](const std::string& why) {
-        return Lines{"[Tallyglass] GetItemAt hook failed: " + why, list(why)[0]};
-    };
     const Case cases[] = {
         {"third base config", Panel::OfferBuy, &Slot::config, 0, std_kind, value(named)},
         {"third GetBaseConfigByPos", Panel::OfferBuy, nullptr, 3, foreign, value(unknown)},
-        {"third entry", Panel::Trader, &Slot::slot_data, 0, std_kind, both(named)},
-        {"third entry, foreign", Panel::Trader, &Slot::slot_data, 0, foreign, both(unknown)},
-        // GetNumItems, then three calls per entry: GetItemAt and two GetBaseConfigByPos.
-        {"third GetItemAt", Panel::Trader, nullptr, 1 + 2 * 3 + 1, std_kind,
+        {"third entry", Panel::Trader, &Slot::slot_data, 0, std_kind, list(named)},
+        {"third entry, foreign", Panel::Trader, &Slot::slot_data, 0, foreign, list(unknown)},
+        // GetNumItems, then two calls per entry: GetItemAt and GetBaseConfigByPos.
+        {"third GetItemAt", Panel::Trader, nullptr, 1 + 2 * 2 + 1, std_kind,
          list("simulated host fault in ProcessEvent\n")},
     };
     for (const auto& c : cases) {

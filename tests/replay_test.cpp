@@ -3,6 +3,7 @@
 // lines; the statistics.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
@@ -135,41 +136,56 @@ TEST(Replay, RoundTripShowsTheSameSlots) {
 }
 
 TEST(Replay, TradeCutByTheRowCapsSaysSoAndReplaysWhatItHas) {
+    // 30 of the trader's goods and 10 of the player's.
     sim::Scenario s = builtin();
-    for (int i = 4; i < 40; ++i) {
+    for (int i = 4; i < 30; ++i) {
         s.trader.push_back(ware("Ware " + std::to_string(i), 100, 50 + i));
     }
+    for (int i = 4; i < 10; ++i) {
+        s.player.push_back(ware("Pelt " + std::to_string(i), 80, 40 + i));
+    }
     const auto first = play(s);
+    auto logged = [&](const std::string& side) {
+        return std::count_if(first.log.begin(), first.log.end(), [&](const std::string& line) {
+            return line.starts_with("[Tallyglass] LeftList row side=" + side + ";");
+        });
+    };
+    EXPECT_EQ(logged("trade-buy"), 24);
+    EXPECT_EQ(logged("trade-sell"), 10);
     const auto reading = read(first);
     ASSERT_EQ(reading.trades.size(), 1u);
     const sim::ReplayTrade& trade = reading.trades[0];
-    // 24 entries fill both caps of list rows; applied rows cover 34 of 40 before their cap.
-    EXPECT_EQ(summary(trade), "34/34/7 0/0/6 1/1/0 1/1/0");
-    EXPECT_EQ(trade.panels[0].from_texts, 10);
-    EXPECT_EQ(trade.panels[0].rows, 48 + 34);
+    // Each list gives its entries once: 24 of the trader's, the most per call, and all 10 of the
+    // player's; applied rows cover the offers, the trader and 4 of the player's before their cap.
+    EXPECT_EQ(summary(trade), "30/30/1 10/4/4 1/1/0 1/1/0");
+    EXPECT_EQ(trade.panels[0].from_texts, 6);
+    EXPECT_EQ(trade.panels[0].rows, 24 + 30);
+    EXPECT_EQ(trade.panels[1].rows, 10 + 4);
     std::vector<std::string> expected = shown(first);
-    expected.erase(expected.begin() + 34, expected.begin() + 44); // trader's 34 to 39, player's
     EXPECT_EQ(shown(replay(trade, s)), expected);
     std::ostringstream notes;
     sim::write_trade_notes(notes, reading, trade);
-    EXPECT_NE(notes.str().find("  trader may be incomplete: its list gave 24 rows, the most the "
-                               "mod logs per call; the mod's cap of 48 list rows per game session "
-                               "was reached.\n"),
-              std::string::npos);
+    EXPECT_NE(notes.str().find("\n  trader may be incomplete: its list gave 24 rows, the most the "
+                               "mod logs per call.\n  trader: 6 items known from applied rows "
+                               "alone.\n  player: the game's texts may be missing: the mod's cap of "
+                               "36 applied rows per game session was reached.\n"),
+              std::string::npos)
+        << notes.str();
 }
 
 TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
-    const auto reading = read(play(builtin(5)));
+    const auto reading = read(play(builtin(7)));
     std::vector<std::string> trades;
     for (const auto& trade : reading.trades) {
         trades.push_back(std::to_string(trade.number) + ": " + summary(trade));
     }
-    // 16 list rows and 10 applied rows per opening: 48 list rows by the third, 36 applied in the
-    // fourth, whose trader is known from its applied rows alone.
-    EXPECT_EQ(trades,
-              (std::vector<std::string>{"1: 4/4/0 4/4/0 1/1/0 1/1/0", "2: 4/4/0 4/4/0 1/1/0 1/1/0",
-                                        "3: 4/4/0 4/4/2 1/1/0 1/1/0", "4: 4/4/6 0/0/6 1/1/0 1/1/0",
-                                        "5: 0/0/6 0/0/6 1/0/4 1/0/4"}));
+    // 8 list rows and 10 applied rows per opening: 36 applied in the fourth, whose player is
+    // known from its list rows alone, 48 list rows in the sixth, and none of either in the seventh.
+    EXPECT_EQ(trades, (std::vector<std::string>{
+                          "1: 4/4/0 4/4/0 1/1/0 1/1/0", "2: 4/4/0 4/4/0 1/1/0 1/1/0",
+                          "3: 4/4/0 4/4/0 1/1/0 1/1/0", "4: 4/4/4 4/0/4 1/1/0 1/1/0",
+                          "5: 4/0/4 4/0/4 1/0/4 1/0/4", "6: 4/0/4 4/0/6 1/0/4 1/0/4",
+                          "7: 0/0/6 0/0/6 1/0/4 1/0/4"}));
     // Value rows run out first when most offers have no base: later trades hold applied rows only.
     sim::Scenario offers = builtin(8);
     offers.trader.clear();
@@ -181,13 +197,13 @@ TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
     const auto later = read(play(offers));
     ASSERT_EQ(later.trades.size(), 8u);
     EXPECT_EQ(summary(later.trades[7]), "0/0/0 0/0/0 1/1/2 1/1/2");
-    EXPECT_EQ(&sim::select_trade(reading, std::nullopt), &reading.trades[4]);
+    EXPECT_EQ(&sim::select_trade(reading, std::nullopt), &reading.trades[6]);
     EXPECT_EQ(&sim::select_trade(reading, 2), &reading.trades[1]);
     EXPECT_THROW(sim::select_trade(reading, 0), sim::ReplayError);
-    EXPECT_THROW(sim::select_trade(reading, 6), sim::ReplayError);
+    EXPECT_THROW(sim::select_trade(reading, 8), sim::ReplayError);
     std::ostringstream list;
     sim::write_trade_list(list, reading, "UE4SS.log");
-    EXPECT_NE(list.str().find("\n  4      99    2025-06-11 02:29:09.3559751  4       0       2   "
+    EXPECT_NE(list.str().find("\n  4      74    2025-06-11 02:29:09.3559751  8       4       2   "
                               "       2           maybe: trader, player\n"),
               std::string::npos)
         << list.str();

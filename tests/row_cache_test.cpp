@@ -24,7 +24,7 @@ struct FakeSlot {
 };
 
 struct Cache {
-    std::vector<ItemRow> rows;
+    tallyglass::RowCache rows;
     std::int32_t generation = 0;
     void record(const FakeSlot& slot, TradeSide side, std::int32_t pos, std::int32_t current,
                 std::int32_t base, std::int32_t trader_index = 0,
@@ -56,6 +56,11 @@ TEST(RowCache, RowsAgeAfterThirtyGenerations) {
     ASSERT_EQ(cache.rows.size(), 1u);
     EXPECT_EQ(cache.rows[0].slot_data, &b);
     EXPECT_EQ(cache.rows[0].generation, 36);
+    // Rows age again after the sweep: the next record past their lifetime drops them too.
+    cache.generation = 67;
+    cache.record(a, TradeSide::Buy, 0, 10, 8);
+    ASSERT_EQ(cache.rows.size(), 1u);
+    EXPECT_EQ(cache.rows[0].slot_data, &a);
 }
 
 TEST(RowCache, RecordingMatchesBySlotDataOrByKey) {
@@ -99,16 +104,27 @@ TEST(RowCache, RecordingMatchesBySlotDataOrByKey) {
 }
 
 TEST(RowCache, EvictsTheOldestInsertionAt384Rows) {
+    constexpr std::size_t full = tallyglass::limits::max_cached_rows;
     Cache cache;
-    std::vector<FakeSlot> slots(tallyglass::limits::max_cached_rows + 1);
-    for (std::size_t i = 0; i < tallyglass::limits::max_cached_rows; ++i) {
+    std::vector<FakeSlot> slots(2 * full);
+    for (std::size_t i = 0; i < full; ++i) {
         cache.record(slots[i], TradeSide::Buy, static_cast<std::int32_t>(i), 1, 1);
     }
     cache.record(slots[0], TradeSide::Buy, 0, 2, 2); // a rewrite keeps its place
-    cache.record(slots.back(), TradeSide::Buy, 999, 1, 1);
-    ASSERT_EQ(cache.rows.size(), tallyglass::limits::max_cached_rows);
+    cache.record(slots[full], TradeSide::Buy, 999, 1, 1);
+    ASSERT_EQ(cache.rows.size(), full);
     EXPECT_EQ(cache.rows.front().slot_data, &slots[1]);
-    EXPECT_EQ(cache.rows.back().slot_data, &slots.back());
+    EXPECT_EQ(cache.rows.back().slot_data, &slots[full]);
+    // Many more: each goes in at the end and the oldest leaves, in order.
+    for (std::size_t i = full + 1; i < slots.size(); ++i) {
+        cache.record(slots[i], TradeSide::Buy, static_cast<std::int32_t>(i), 1, 1);
+    }
+    ASSERT_EQ(cache.rows.size(), full);
+    for (std::size_t i = 0; i < full; ++i) {
+        ASSERT_EQ(cache.rows[i].slot_data, &slots[full + i]) << "row " << i;
+    }
+    EXPECT_EQ(cache.find(TradeSide::Buy, &slots[full - 1]), nullptr) << "gone";
+    EXPECT_EQ(cache.find(TradeSide::Buy, &slots[full]), &cache.rows[0]);
 }
 
 // By slot data, then by position and trader index; by the shown number, when one base fits.

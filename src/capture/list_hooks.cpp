@@ -1,6 +1,7 @@
 // The hooks after DiscreteItemViewWidget::SetListItemsBP and ::GetItemAt: read the entries of a
 // trading inventory list into LeftList rows.
 #include <optional>
+#include <utility>
 
 #include "capture/slot_rows.hpp"
 #include "mod/hook_guard.hpp"
@@ -22,8 +23,9 @@ struct ListAccess {
     host::Function* get_item_at;
 };
 
-std::optional<ListAccess> open_list(Tallyglass& mod, host::Object* list, TradeSide side) {
-    host::Object* owner = mod.find_trading_owner(list);
+std::optional<ListAccess> open_list(Tallyglass& mod, host::Object* list, StringView list_name,
+                                    TradeSide side) {
+    host::Object* owner = mod.find_trading_owner(list, list_name);
     if (!owner) {
         if (mod.config.DebugLogging) {
             LogLine(STR("List hook skipped: owner InventoryBaseTrading/InventoryBase not found for "
@@ -42,16 +44,28 @@ std::optional<ListAccess> open_list(Tallyglass& mod, host::Object* list, TradeSi
     return ListAccess{owner, get_num_items, get_item_at};
 }
 
+// GetItemAt through the host, which runs the GetItemAt hook for this call too. The list's other
+// fetches, the game's own among them, have return storage of their own and are read as before.
+host::Object* fetch_entry(Tallyglass& mod, host::Object* list, host::Function* get_item_at,
+                          std::int32_t index) {
+    ObjectAtParams params{index, {}, nullptr};
+    struct OwnFetch {
+        Tallyglass& mod;
+        const void* outer; // of a fill of another list, nested in the game's GetItemAt
+        ~OwnFetch() { mod.own_fetch_result = outer; }
+    } own{mod, std::exchange(mod.own_fetch_result, &params.result)};
+    host::process_event(list, get_item_at, &params);
+    return static_cast<host::Object*>(params.result);
+}
+
 void read_entries(Tallyglass& mod, host::Object* list, TradeSide side, const ListAccess& access,
                   std::int32_t count) {
     count_up(mod.capture_generation);
     std::int32_t rows_logged_this_call = 0;
+    BaseConfigSource source(access.owner);
     for (std::int32_t index = 0; index < count; ++index) {
-        ObjectAtParams params{index, {}, nullptr};
-        host::process_event(list, access.get_item_at, &params);
-        auto* entry = static_cast<host::Object*>(params.result);
-        const bool recorded =
-            mod.read_list_row(side, entry, access.owner, index, rows_logged_this_call);
+        auto* entry = fetch_entry(mod, list, access.get_item_at, index);
+        const bool recorded = mod.read_list_row(side, entry, source, index, rows_logged_this_call);
         if (recorded && mod.config.ProbeValues && !mod.list_row_cap_logged &&
             mod.list_rows_logged >= limits::list_rows_per_load) {
             mod.list_row_cap_logged = true;
@@ -73,7 +87,7 @@ void read_list(Tallyglass& mod, host::Context& context) {
     }
     host::Object* list = call.object;
     const TradeSide side = call.side;
-    const std::optional<ListAccess> access = open_list(mod, list, side);
+    const std::optional<ListAccess> access = open_list(mod, list, call.name, side);
     if (!access) {
         return;
     }
@@ -93,14 +107,15 @@ void read_fetched_entry(Tallyglass& mod, host::Context& context) {
     // The game fetches entries often; nothing is named for a call that cannot give one.
     host::Object* list = host::context_object(context);
     const void* result = host::context_result(context);
-    if (!list || !result) {
+    if (!list || !result || result == mod.own_fetch_result) {
         return;
     }
-    const TradeSide side = trade_side_from_name(safe_full_name(list));
+    const String name = safe_full_name(list);
+    const TradeSide side = trade_side_from_name(name);
     if (side == TradeSide::Other) {
         return;
     }
-    host::Object* owner = mod.find_trading_owner(list);
+    host::Object* owner = mod.find_trading_owner(list, name);
     if (!owner) {
         return;
     }

@@ -36,21 +36,43 @@ void add_slot_numbers(LogLine& line, const SlotFields& fields, std::int32_t base
         .piece(STR("trader_index"), fields.trader_index);
 }
 
+host::Function* BaseConfigSource::get_base_config() {
+    if (!looked_up) {
+        function = host::find_function(owner_object, STR("GetBaseConfigByPos"));
+        looked_up = true;
+    }
+    return function;
+}
+
 bool Tallyglass::read_list_row(TradeSide side, host::Object* slot_data, host::Object* owner,
                                std::int32_t list_index, std::int32_t& rows_logged_this_call) {
-    if (!slot_data || !contains_text(host::full_name(slot_data), STR("InventorySlotData")) ||
-        slot_skipped(slot_data)) {
+    BaseConfigSource source(owner);
+    return read_list_row(side, slot_data, source, list_index, rows_logged_this_call);
+}
+
+bool Tallyglass::read_list_row(TradeSide side, host::Object* slot_data, BaseConfigSource& source,
+                               std::int32_t list_index, std::int32_t& rows_logged_this_call) {
+    if (!slot_data || !is_slot_data(host::full_name(slot_data))) {
+        return false;
+    }
+    return read_slot_data_row(side, slot_data, source, list_index, rows_logged_this_call);
+}
+
+bool Tallyglass::read_slot_data_row(TradeSide side, host::Object* slot_data,
+                                    BaseConfigSource& source, std::int32_t list_index,
+                                    std::int32_t& rows_logged_this_call) {
+    if (slot_skipped(slot_data)) {
         return false;
     }
     const SlotFields fields = read_slot_fields(slot_data);
-    if (!owner || !position_in_range(fields.pos)) {
+    if (!source.owner() || !position_in_range(fields.pos)) {
         return false;
     }
-    host::Function* get_base_config = host::find_function(owner, STR("GetBaseConfigByPos"));
+    host::Function* get_base_config = source.get_base_config();
     if (!get_base_config) {
         return false;
     }
-    host::Object* base_config = base_config_at(owner, get_base_config, fields.pos);
+    host::Object* base_config = base_config_at(source.owner(), get_base_config, fields.pos);
     if (!base_config) {
         return false;
     }

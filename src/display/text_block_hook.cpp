@@ -32,7 +32,6 @@ struct ValueText {
     std::int32_t observed;
 };
 
-// A copy of the row: the engine's SetText may run capture hooks that move or drop cached rows.
 struct FoundRow {
     ItemRow row;
     TextMatch match;
@@ -68,27 +67,41 @@ std::optional<ValueText> recognise(Tallyglass& mod, host::Object* text_block) {
     return ValueText{std::move(name), side, std::move(shown), *observed};
 }
 
+// A copy of the row: the engine's SetText may run capture hooks that move or drop cached rows.
+// Its item's name goes only into the applied row's line, so it is copied only for that.
+FoundRow copy_of(const Tallyglass& mod, const ItemRow& row, TextMatch match) {
+    FoundRow out{{row.slot_data, row.side, row.generation, row.pos, row.current, row.amount,
+                  row.base, row.trader_index, row.source, String()},
+                 match};
+    if (mod.config.DebugLogging) {
+        out.row.item = row.item;
+    }
+    return out;
+}
+
 // By the slot's data object, reading the slot's list entry on demand when the cache lacks it, and
-// last by the number shown.
+// last by the number shown. Each object is named once: the text block's name starts the walk to
+// its slot, the slot's starts the walk to the list's owner.
 std::optional<FoundRow> find_item_row(Tallyglass& mod, host::Object* text_block,
                                       const ValueText& value) {
-    host::Object* slot = mod.find_slot_widget(text_block);
-    host::Object* slot_data = mod.slot_data_of(slot);
+    const NamedObject slot = mod.find_slot_widget(text_block, value.name);
+    host::Object* slot_data = mod.slot_data_of(slot.object);
     const ItemRow* found = find_row(mod.rows, mod.capture_generation, value.side, slot_data);
-    if (!found && slot_data && slot && trading_inventory.found_in(value.name)) {
-        if (host::Object* owner = mod.find_trading_owner(slot)) {
+    if (!found && slot_data && slot.object && trading_inventory.found_in(value.name)) {
+        if (host::Object* owner = mod.find_trading_owner(slot.object, slot.name)) {
+            BaseConfigSource source(owner);
             // Preset to the per-call cap, so that this read writes no list row line.
             std::int32_t logged = limits::list_rows_per_call;
-            mod.read_list_row(value.side, slot_data, owner, on_demand_list_index, logged);
+            mod.read_slot_data_row(value.side, slot_data, source, on_demand_list_index, logged);
             found = find_row(mod.rows, mod.capture_generation, value.side, slot_data);
         }
     }
     if (found) {
-        return FoundRow{*found, TextMatch::SlotData};
+        return copy_of(mod, *found, TextMatch::SlotData);
     }
     found = find_row_by_current(mod.rows, mod.capture_generation, value.side, value.observed);
     if (found) {
-        return FoundRow{*found, TextMatch::Value};
+        return copy_of(mod, *found, TextMatch::Value);
     }
     return std::nullopt;
 }

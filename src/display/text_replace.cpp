@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <new>
 
 #include "game/layout.hpp"
@@ -13,8 +12,9 @@
 
 namespace tallyglass {
 namespace {
-static_assert(host::text_type_align() <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
-              "the SetText buffer comes from plain new[]");
+static_assert(host::text_type_align() <= alignof(std::max_align_t) &&
+                  host::text_type_size() <= static_cast<std::size_t>(limits::max_text_size),
+              "the SetText block holds the host's text type");
 } // namespace
 
 bool Tallyglass::read_text_property(host::Object* object, std::size_t offset, String& out) const {
@@ -37,13 +37,15 @@ bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, c
         LogLine(STR("TextAppend skipped: implausible FText size ")).add(size).send();
         return false;
     }
-    // The reported size can be smaller than the text type the host builds in place.
-    std::size_t bytes = std::max(static_cast<std::size_t>(size), host::text_type_size());
-    std::unique_ptr<std::byte[]> params(new std::byte[bytes]());
-    if (!host::construct_text(params.get(), text.c_str())) {
+    // The reported size can be smaller than the text type the host builds in place. The block is
+    // small enough for the stack, which spares the heap on every rewrite.
+    const std::size_t bytes = std::max(static_cast<std::size_t>(size), host::text_type_size());
+    alignas(std::max_align_t) std::byte params[limits::max_text_size];
+    std::memset(params, 0, bytes);
+    if (!host::construct_text(params, text.c_str())) {
         return false;
     }
-    host::process_event(object, set_text, params.get());
+    host::process_event(object, set_text, params);
     return true;
 }
 

@@ -60,9 +60,12 @@ std::int32_t display_base(std::int32_t base, std::int32_t base_value_percent) {
 }
 
 String build_value_text(StringView shown, std::int32_t shown_base) {
-    String out(shown);
+    // " (", at most 11 characters of the value, ")": one allocation at most.
+    String out;
+    out.reserve(shown.size() + 14);
+    out += shown;
     out += STR(" (");
-    out += to_text(shown_base);
+    append_text(out, shown_base);
     out += STR(')');
     return out;
 }

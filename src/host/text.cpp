@@ -1,7 +1,7 @@
 #include "host/text.hpp"
 
 namespace tallyglass {
-String to_text(std::int64_t value) {
+void append_text(String& out, std::int64_t value) {
     Char digits[24];
     int n = 0;
     // Work in the negative range so that the lowest value needs no special case.
@@ -10,14 +10,17 @@ String to_text(std::int64_t value) {
         digits[n++] = static_cast<Char>(STR('0') - rest % 10);
         rest /= 10;
     } while (rest != 0);
-    String out;
-    out.reserve(static_cast<std::size_t>(n) + 1);
     if (value < 0) {
         out.push_back(STR('-'));
     }
     while (n > 0) {
         out.push_back(digits[--n]);
     }
+}
+
+String to_text(std::int64_t value) {
+    String out;
+    append_text(out, value);
     return out;
 }
 

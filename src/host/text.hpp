@@ -27,6 +27,7 @@ using StringView = std::basic_string_view<Char>;
 
 // Plain decimal, with a leading "-" when negative.
 String to_text(std::int64_t value);
+void append_text(String& out, std::int64_t value);
 inline const Char* flag_text(bool flag) {
     return flag ? STR("true") : STR("false");
 }

@@ -9,8 +9,9 @@
 
 namespace tallyglass {
 // A standard exception becomes `failure_prefix` and its message, anything else `failure_prefix`
-// and "unknown exception."; the call ends there.
-template <class Body> void run_guarded(StringView failure_prefix, Body&& body) noexcept {
+// and "unknown exception."; the call ends there. The prefix is measured only on a failure: most
+// hook calls leave at once, and its length would cost them more than their own work.
+template <class Body> void run_guarded(const Char* failure_prefix, Body&& body) noexcept {
     try {
         body();
     } catch (...) {

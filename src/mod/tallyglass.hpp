@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <vector>
 
 #include <Mod/CppUserModBase.hpp>
 
@@ -12,6 +11,7 @@
 #include "config/config.hpp"
 #include "host/host.hpp"
 #include "ui/names.hpp"
+#include "ui/widgets.hpp"
 
 namespace tallyglass {
 inline constexpr const Char* mod_version = STR("0.4.0-rc1");
@@ -20,6 +20,21 @@ inline constexpr const Char* mod_version = STR("0.4.0-rc1");
 // slot the TextBlock hook reads on demand.
 inline constexpr std::int32_t fetched_list_index = -1;
 inline constexpr std::int32_t on_demand_list_index = -2;
+
+// An owner of base configs, and its GetBaseConfigByPos, looked up when first needed and then kept
+// for the rest of one hook call.
+class BaseConfigSource {
+public:
+    explicit BaseConfigSource(host::Object* owner) : owner_object(owner) {}
+    host::Object* owner() const { return owner_object; }
+    // Null when the owner has no such function. May throw.
+    host::Function* get_base_config();
+
+private:
+    host::Object* owner_object;
+    host::Function* function = nullptr;
+    bool looked_up = false;
+};
 
 class Tallyglass final : public RC::CppUserModBase {
 public:
@@ -41,13 +56,21 @@ public:
     void handle_get_item_at(host::Context& context);
     void on_text_block_set_text(host::Context& context);
 
-    // Widget ancestry.
+    // Widget ancestry. A caller that has named the object it starts from within the same hook
+    // call hands that name on: the walk does not ask the host for it again.
     host::Object* find_slot_widget(host::Object* object) const;
+    NamedObject find_slot_widget(host::Object* object, StringView object_name) const;
     host::Object* slot_data_of(host::Object* slot_widget) const;
-    host::Object* find_trading_owner(host::Object* object) const;
+    host::Object* find_trading_owner(host::Object* object, StringView object_name = {}) const;
 
     bool read_list_row(TradeSide side, host::Object* slot_data, host::Object* owner,
                        std::int32_t list_index, std::int32_t& rows_logged_this_call);
+    // The same with the owner's GetBaseConfigByPos looked up at most once for all the entries a
+    // call reads; and, last, for an entry whose name the call has already found to be slot data's.
+    bool read_list_row(TradeSide side, host::Object* slot_data, BaseConfigSource& source,
+                       std::int32_t list_index, std::int32_t& rows_logged_this_call);
+    bool read_slot_data_row(TradeSide side, host::Object* slot_data, BaseConfigSource& source,
+                            std::int32_t list_index, std::int32_t& rows_logged_this_call);
 
     // Text replacement through the engine's own functions.
     bool read_text_property(host::Object* object, std::size_t offset, String& out) const;
@@ -73,7 +96,10 @@ public:
     bool list_row_cap_logged = false;
     bool text_row_cap_logged = false;
     bool in_text_rewrite = false;
-    std::vector<ItemRow> rows;
+    RowCache rows;
+    // The return storage of the GetItemAt call the SetListItemsBP hook is making now: the
+    // GetItemAt hook that call fires leaves the entry to the list hook, which reads it anyway.
+    const void* own_fetch_result = nullptr;
 
 private:
     void register_hook(HookState& state, const Char* path, host::Callback callback);

@@ -1,5 +1,12 @@
 #include "ui/names.hpp"
 
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace tallyglass {
 bool contains_text(StringView haystack, StringView needle) {
     if (needle.size() > haystack.size()) {
@@ -13,19 +20,42 @@ bool TextPattern::found_in(StringView haystack) const {
     if (m > haystack.size()) {
         return false;
     }
-    if (m == 0) {
-        return true;
-    }
-    if (m >= 256) {
+    if (m < 2) {
         return contains_text(haystack, pattern);
     }
-    const Char last = pattern[m - 1];
-    for (std::size_t end = m - 1; end < haystack.size(); end += skip[low_byte(haystack[end])]) {
-        if (haystack[end] == last && haystack.compare(end + 1 - m, m - 1, pattern, 0, m - 1) == 0) {
-            return true;
+    std::size_t start = 0; // the first position not yet tested
+#if defined(__SSE2__) || defined(_M_X64)
+    static_assert(sizeof(Char) == 2, "eight 16-bit code units to a vector");
+    const __m128i first = _mm_set1_epi16(static_cast<short>(pattern.front()));
+    const __m128i last = _mm_set1_epi16(static_cast<short>(pattern.back()));
+    // Two mask bits per code unit: of the eight positions from `at`, those where the pattern's
+    // first and last unit fit.
+    auto candidates = [&](std::size_t at) {
+        const Char* unit = haystack.data() + at;
+        const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(unit));
+        const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(unit + m - 1));
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi16(starts, first), _mm_cmpeq_epi16(ends, last))));
+    };
+    // Sixteen positions at a time, while the last unit of the last of them is in range.
+    for (; start + m + 15 <= haystack.size(); start += 16) {
+        for (std::uint32_t mask = candidates(start) | candidates(start + 8) << 16; mask != 0;) {
+            const int bit = std::countr_zero(mask);
+            mask &= ~(3u << bit);
+            const std::size_t at = start + static_cast<std::size_t>(bit) / 2;
+            if (std::memcmp(haystack.data() + at + 1, pattern.data() + 1, (m - 2) * sizeof(Char)) ==
+                0) {
+                return true;
+            }
         }
     }
-    return false;
+#endif
+    return contains_text(haystack.substr(start), pattern);
+}
+
+bool is_slot_data(StringView full_name) {
+    static constexpr TextPattern marker(STR("InventorySlotData"));
+    return marker.found_in(full_name);
 }
 
 TradeSide trade_side_from_name(StringView name) {

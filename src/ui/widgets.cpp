@@ -7,9 +7,34 @@
 
 namespace tallyglass {
 namespace {
+// Class name and the blank after it: the object's class is exactly the slot class.
+constexpr StringView slot_widget_prefix = STR("W_Inventory_Slot_C ");
+constexpr TextPattern inventory_main(STR("W_Inventory_Main_C"));
+constexpr TextPattern trading_inventory(STR("W_TradingInventory"));
+
 host::Object* read_object(host::Object* object, std::size_t offset) {
     return read_field<host::Object*>(object, offset);
 }
+
+// The current object's full name on a walk up the outers: the one the caller already took for
+// the first object (when it gave one), the host's for every other.
+class WalkName {
+public:
+    explicit WalkName(StringView first) : known(first) {}
+    StringView of(host::Object* object, int step) {
+        if (step == 0 && !known.empty()) {
+            return known;
+        }
+        taken = host::full_name(object);
+        return taken;
+    }
+    // The name of the object the walk stopped at, owned.
+    String take(int step) { return step == 0 && !known.empty() ? String(known) : std::move(taken); }
+
+private:
+    StringView known;
+    String taken;
+};
 } // namespace
 
 String safe_full_name(host::Object* object) {
@@ -24,17 +49,21 @@ String safe_full_name(host::Object* object) {
 }
 
 host::Object* Tallyglass::find_slot_widget(host::Object* object) const {
+    return find_slot_widget(object, {}).object;
+}
+
+NamedObject Tallyglass::find_slot_widget(host::Object* object, StringView object_name) const {
     try {
+        WalkName name(object_name);
         for (int step = 0; object && step < limits::max_objects_examined; ++step) {
-            // Class name and the blank after it: the object's class is exactly the slot class.
-            if (StringView(host::full_name(object)).starts_with(STR("W_Inventory_Slot_C "))) {
-                return object;
+            if (name.of(object, step).starts_with(slot_widget_prefix)) {
+                return {object, name.take(step)};
             }
             object = host::outer(object);
         }
     } catch (...) {
     }
-    return nullptr;
+    return {};
 }
 
 host::Object* Tallyglass::slot_data_of(host::Object* slot_widget) const {
@@ -46,18 +75,18 @@ host::Object* Tallyglass::slot_data_of(host::Object* slot_widget) const {
         return nullptr;
     }
     try {
-        return contains_text(host::full_name(data), STR("InventorySlotData")) ? data : nullptr;
+        return is_slot_data(host::full_name(data)) ? data : nullptr;
     } catch (...) {
         return nullptr;
     }
 }
 
-host::Object* Tallyglass::find_trading_owner(host::Object* object) const {
+host::Object* Tallyglass::find_trading_owner(host::Object* object, StringView object_name) const {
     // Host exceptions are left to the calling hook's guard, which reports them.
+    WalkName name(object_name);
     for (int step = 0; object && step < limits::max_objects_examined; ++step) {
-        String name = host::full_name(object);
-        if (contains_text(name, STR("W_Inventory_Main_C")) &&
-            contains_text(name, STR("W_TradingInventory"))) {
+        const StringView full_name = name.of(object, step);
+        if (inventory_main.found_in(full_name) && trading_inventory.found_in(full_name)) {
             if (auto* trading = read_object(object, offsets::inventory_main_base_trading)) {
                 return trading;
             }

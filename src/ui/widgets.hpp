@@ -7,4 +7,10 @@
 namespace tallyglass {
 // Never throws: a null object is "<null>", a failing host "<GetFullName failed>".
 String safe_full_name(host::Object* object);
+
+// An object a walk found, with the full name the walk took of it.
+struct NamedObject {
+    host::Object* object = nullptr;
+    String name;
+};
 } // namespace tallyglass
