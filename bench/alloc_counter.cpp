@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <new>
 
+#include <simhost/engine.hpp>
+
 namespace bench {
 namespace {
 // Each block carries its requested size in a header in front of it, so that delete knows what
@@ -21,6 +23,7 @@ struct Counter {
 };
 
 Counter allocations;
+Counter own_allocations;
 Counter bytes_allocated;
 Counter live_blocks;
 Counter live_bytes;
@@ -29,6 +32,9 @@ Counter peak_live_bytes;
 void note_allocation(std::size_t size) {
     const auto bytes = static_cast<std::int64_t>(size);
     allocations.add(1);
+    if (!simhost::in_host_code()) {
+        own_allocations.add(1);
+    }
     bytes_allocated.add(bytes);
     live_blocks.add(1);
     live_bytes.add(bytes);
@@ -84,7 +90,10 @@ void* allocate_or_throw(std::size_t size, std::size_t alignment, std::size_t hea
 
 HeapStats heap_stats() {
     return {static_cast<std::uint64_t>(allocations.get()),
-            static_cast<std::uint64_t>(bytes_allocated.get()), live_blocks.get(), live_bytes.get(),
+            static_cast<std::uint64_t>(own_allocations.get()),
+            static_cast<std::uint64_t>(bytes_allocated.get()),
+            live_blocks.get(),
+            live_bytes.get(),
             peak_live_bytes.get()};
 }
 

@@ -1,5 +1,6 @@
 // Counts every heap allocation of the process: the benchmark binary replaces the global
-// operator new and delete, so the host library and the C++ runtime are counted too.
+// operator new and delete, so the host library and the C++ runtime are counted too, and the host
+// tells which of them its own code made.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,8 @@
 namespace bench {
 struct HeapStats {
     std::uint64_t allocations = 0;
+    // Those made outside the host's own code: by the mod, the game and the benchmark.
+    std::uint64_t own_allocations = 0;
     std::uint64_t bytes_allocated = 0;
     std::int64_t live_blocks = 0;
     std::int64_t live_bytes = 0;

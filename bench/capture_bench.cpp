@@ -1,6 +1,9 @@
 // The capture hooks at their largest: UpdateInventory with 256 slots and SetListItemsBP with 256
 // entries, hooks included, against the same calls with no mod loaded; and a whole opening of a
 // trade with full panels.
+#include <array>
+#include <string>
+
 #include <Unreal/UObjectGlobals.hpp>
 
 #include "benchmarks.hpp"
@@ -54,13 +57,26 @@ void set_list_items(benchmark::State& state, ListMod which) {
     }
 }
 
-void open_trade(benchmark::State& state, bool with_mod) {
+void open_trade(benchmark::State& state, void (*fill)(World&), bool with_mod) {
     World world;
-    fill_full_trade(world);
+    fill(world);
     std::unique_ptr<tallyglass::Tallyglass> mod = with_mod ? load_mod() : nullptr;
     world.screen.open();
+    std::array<std::uint64_t, simhost::op_count> before{};
+    for (std::size_t op = 0; op < simhost::op_count; ++op) {
+        before[op] = simhost::host_calls(static_cast<simhost::Op>(op));
+    }
+    const std::uint64_t total_before = simhost::host_calls();
     for (auto _ : state) {
         world.screen.open();
+    }
+    const auto openings = static_cast<double>(state.iterations());
+    state.counters["host_calls"] =
+        static_cast<double>(simhost::host_calls() - total_before) / openings;
+    for (std::size_t op = 0; op < simhost::op_count; ++op) {
+        const auto which = static_cast<simhost::Op>(op);
+        state.counters[std::string("calls:") + simhost::op_name(which)] =
+            static_cast<double>(simhost::host_calls(which) - before[op]) / openings;
     }
     state.SetLabel(std::to_string(world.screen.slots.size()) + " slots");
 }
@@ -78,9 +94,13 @@ void register_capture_benchmarks() {
     benchmark::RegisterBenchmark("set_list_items/256/mod_without_get_item_at_hook", set_list_items,
                                  ListMod::WithoutGetItemAtHook)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("open_trade/full/no_mod", open_trade, false)
+    benchmark::RegisterBenchmark("open_trade/full/no_mod", open_trade, fill_full_trade, false)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("open_trade/full/mod", open_trade, true)
+    benchmark::RegisterBenchmark("open_trade/full/mod", open_trade, fill_full_trade, true)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("open_trade/typical/no_mod", open_trade, fill_typical_trade, false)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("open_trade/typical/mod", open_trade, fill_typical_trade, true)
+        ->Unit(benchmark::kMicrosecond);
 }
 } // namespace bench

@@ -32,7 +32,7 @@ constexpr std::int32_t generation = 1000;
 // cache on the buy side, the second half on the sell side, as a trade fills it.
 struct FullCache {
     std::deque<FakeSlot> slots;
-    std::vector<ItemRow> rows;
+    tallyglass::RowCache rows;
     String item_name = STR("ItemBaseConfig /Game/Items/BP_Item_1042.BP_Item_1042");
 
     FullCache() {

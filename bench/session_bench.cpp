@@ -11,7 +11,7 @@ namespace {
 // What the row cache holds on the heap: its array and the item names too long to sit inside
 // their strings.
 std::int64_t cache_bytes(const tallyglass::Tallyglass& mod) {
-    auto bytes = static_cast<std::int64_t>(mod.rows.capacity() * sizeof(tallyglass::ItemRow));
+    auto bytes = static_cast<std::int64_t>(mod.rows.storage_bytes());
     const std::size_t inline_capacity = String().capacity();
     for (const auto& row : mod.rows) {
         if (row.item.capacity() > inline_capacity) {
@@ -75,7 +75,7 @@ void long_session(benchmark::State& state, int openings) {
     state.counters["live_blocks_before_mod"] = static_cast<double>(blocks_before_mod);
     state.counters["openings"] = openings;
     state.counters["rows_max"] = static_cast<double>(rows_max);
-    state.counters["rows_capacity"] = static_cast<double>(mod->rows.capacity());
+    state.counters["rows_storage_bytes"] = static_cast<double>(mod->rows.storage_bytes());
     state.counters["peak_bytes_first_10"] = static_cast<double>(peak_first_10);
     state.counters["peak_bytes_last_1000"] = static_cast<double>(peak_last_1000);
     state.counters["peak_bytes_all"] = static_cast<double>(peak_all);

@@ -96,6 +96,17 @@ void full_name_outside(benchmark::State& state, Place place) {
     state.SetLabel(name_label(block));
 }
 
+// The host's lookup of a script function by name, as the hook makes it for SetText.
+void find_function_outside(benchmark::State& state, Place place) {
+    World world;
+    UObject* block = text_block_at(world, place);
+    auto run = [&] { benchmark::DoNotOptimize(block->GetFunctionByNameInChain(STR("SetText"))); };
+    set_heap_counters(state, heap_per_call(run));
+    for (auto _ : state) {
+        run();
+    }
+}
+
 // Both in turns, in batches, on the thread's CPU clock: a ratio that holds up while other
 // processes load the machine unevenly between two separate benchmarks.
 double thread_cpu_ns() {
@@ -226,6 +237,7 @@ void register_text_block_benchmarks() {
         benchmark::RegisterBenchmark(("get_full_name/outside/" + where).c_str(), full_name_outside,
                                      place);
     }
+    benchmark::RegisterBenchmark("get_function_by_name/hud", find_function_outside, Place::Hud);
     benchmark::RegisterBenchmark("text_block_hook/interleaved/hud", hook_ratio, Place::Hud)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("contains_text/outside/hud", search_outside, Place::Hud);

@@ -33,6 +33,13 @@ void fill_full_trade(World& world) {
     world.fill(Panel::OfferSell, 16, 528);
 }
 
+void fill_typical_trade(World& world) {
+    world.fill(Panel::Trader, 30, 0);
+    world.fill(Panel::Player, 40, 30);
+    world.fill(Panel::OfferBuy, 2, 70);
+    world.fill(Panel::OfferSell, 2, 72);
+}
+
 String decimal(std::int64_t value) {
     return tallyglass::to_text(value);
 }
@@ -56,6 +63,7 @@ std::unique_ptr<tallyglass::Tallyglass> load_mod() {
 
 void set_heap_counters(benchmark::State& state, const HeapPerCall& heap) {
     state.counters["allocs/call"] = heap.allocations;
+    state.counters["own_allocs/call"] = heap.own_allocations;
     state.counters["bytes/call"] = heap.bytes;
 }
 } // namespace bench

@@ -39,6 +39,9 @@ public:
 // Full panels: 256 entries in each inventory list and 16 in each offer, more than the row cache
 // holds.
 void fill_full_trade(World& world);
+// A trade as a player meets it: 30 of the trader's goods, 40 of the player's, two offered each
+// way.
+void fill_typical_trade(World& world);
 
 // The n-th item of a world: its own name, base value and price.
 simhost::trading::Item item(int n);
@@ -57,6 +60,7 @@ struct CallContext {
 
 struct HeapPerCall {
     double allocations = 0;
+    double own_allocations = 0; // outside the host's own code
     double bytes = 0;
 };
 
@@ -68,6 +72,7 @@ template <class Call> HeapPerCall heap_per_call(Call&& call, int calls = 1000) {
     }
     const HeapStats after = heap_stats();
     return {static_cast<double>(after.allocations - before.allocations) / calls,
+            static_cast<double>(after.own_allocations - before.own_allocations) / calls,
             static_cast<double>(after.bytes_allocated - before.bytes_allocated) / calls};
 }
 

@@ -1,4 +1,5 @@
 // Classes and their script functions, and how the game and the mod call them.
+#include <memory>
 #include <stdexcept>
 
 #include "world.hpp"
@@ -28,6 +29,19 @@ UFunction* find_in_chain(const UClass* cls, StringView name) {
     return nullptr;
 }
 } // namespace
+
+int detail::name_index(StringView name, bool add) {
+    auto& table = world().names;
+    if (auto it = table.index.find(name); it != table.index.end()) {
+        return it->second;
+    }
+    if (!add) {
+        return -1;
+    }
+    const auto index = static_cast<int>(table.names.size());
+    table.index.emplace(table.names.emplace_back(name), index);
+    return index;
+}
 
 UFunction* detail::function_at_path(StringView path) {
     auto dot = path.find(CharType('.'));
@@ -70,8 +84,9 @@ void set_lifecycle(UClass* cls, ObjectHook construct, ObjectHook destruct) {
 
 UFunction* define_function(UClass* cls, StringView name, std::uint16_t params_size,
                            int return_offset, NativeCode native, FunctionKind kind) {
-    auto record = std::make_unique<detail::FunctionRecord>(detail::FunctionRecord{
-        cls, String(name), params_size, return_offset, std::move(native), kind, false});
+    auto record = std::make_unique<detail::FunctionRecord>(
+        detail::FunctionRecord{cls, String(name), params_size, return_offset, std::move(native),
+                               kind, false, detail::name_index(name, true)});
     UFunction* function = detail::new_function(
         cls->package + STR(".") + cls->name + STR(":") + String(name), std::move(record));
     cls->functions.push_back(function);
@@ -123,9 +138,28 @@ namespace RC::Unreal {
 using simhost::Op;
 using simhost::detail::host_call;
 
+// As UE4SS looks a function up: the wide name made an FName (a hash lookup in the engine's name
+// table), then the children of each class of the chain compared by name index, through a
+// generator whose frame is on the heap.
 auto UObject::GetFunctionByNameInChain(const TCHAR* name) -> UFunction* {
+    const simhost::detail::HostCode in_host;
     host_call(Op::GetFunctionByNameInChain, this, name);
-    return simhost::find_function(this, name);
+    const int wanted = simhost::detail::name_index(name, false);
+    struct Frame {
+        const UClass* cls;
+        std::size_t child;
+    };
+    auto frame = std::make_unique<Frame>(Frame{ObjectAccess::cls(this), 0});
+    for (; frame->cls; frame->cls = frame->cls->super, frame->child = 0) {
+        for (; frame->child < frame->cls->functions.size(); ++frame->child) {
+            UFunction* function = frame->cls->functions[frame->child];
+            const auto& record = simhost::detail::record_of(function);
+            if (!record.removed && record.name_index == wanted) {
+                return function;
+            }
+        }
+    }
+    return nullptr;
 }
 
 auto UObject::GetFunctionByNameInChain(FName) -> UFunction* {
@@ -134,6 +168,7 @@ auto UObject::GetFunctionByNameInChain(FName) -> UFunction* {
 }
 
 auto UObject::ProcessEvent(UFunction* function, void* Parms) -> void {
+    const simhost::detail::HostCode in_host;
     host_call(Op::ProcessEvent, this,
               function ? StringViewType(simhost::detail::record_of(function).name)
                        : StringViewType());
@@ -144,6 +179,7 @@ auto UObject::ProcessEvent(UFunction* function, void* Parms) -> void {
 }
 
 auto UFunction::GetParmsSize() -> uint16& {
+    const simhost::detail::HostCode in_host;
     host_call(Op::GetParmsSize, this);
     return simhost::detail::record_of(this).parms_size;
 }

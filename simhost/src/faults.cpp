@@ -19,6 +19,23 @@ using detail::world;
 } // namespace
 
 namespace detail {
+namespace {
+thread_local int host_code_depth = 0;
+} // namespace
+
+HostCode::HostCode() {
+    ++host_code_depth;
+}
+HostCode::~HostCode() {
+    --host_code_depth;
+}
+OwnCode::OwnCode() : outer(host_code_depth) {
+    host_code_depth = 0;
+}
+OwnCode::~OwnCode() {
+    host_code_depth = outer;
+}
+
 void host_call(Op op, UObject* subject, StringView detail) {
     auto& w = world();
     ++w.calls.total;
@@ -83,6 +100,10 @@ void disarm_faults() {
 void fail_full_name_of(UObject* object, FaultKind kind) {
     world().calls.name_faults[object] = kind;
 }
+bool in_host_code() {
+    return detail::host_code_depth > 0;
+}
+
 std::uint64_t host_calls() {
     return world().calls.total;
 }

@@ -34,6 +34,7 @@ void invoke(const Hook& hook, const UnrealScriptFunctionCallable& callback, Cont
     auto& registry = world().hooks;
     Running running(registry, hook.path, context.Context);
     detail::OwnerScope owner(hook.owner);
+    const detail::OwnCode mod_code;
     try {
         callback(context, hook.custom_data);
     } catch (...) {
@@ -71,6 +72,8 @@ void run_callbacks(const std::vector<Hook>& snapshot, UnrealScriptFunctionCallab
 } // namespace
 
 void detail::run(UObject* object, UFunction* function, void* params) {
+    // The engine's code, whoever called the function; the callbacks it runs are not.
+    const HostCode in_host;
     const auto& record = record_of(function);
     RC::Unreal::FFrame frame{params};
     void* result = record.return_offset >= 0 && params
@@ -164,6 +167,7 @@ std::pair<int, int> fresh_ids(FunctionKind kind) {
 auto UObjectGlobals::RegisterHook(UFunction* function, UnrealScriptFunctionCallable pre_callback,
                                   UnrealScriptFunctionCallable post_callback, void* custom_data)
     -> std::pair<int, int> {
+    const simhost::detail::HostCode in_host;
     if (!function) {
         simhost::detail::crash("RegisterHook with a null UFunction");
     }
@@ -200,6 +204,7 @@ auto UObjectGlobals::RegisterHook(const StringType& function_name_or_path,
 }
 
 auto UObjectGlobals::UnregisterHook(UFunction* function, std::pair<int, int> callback_ids) -> void {
+    const simhost::detail::HostCode in_host;
     if (!function) {
         simhost::detail::crash("UnregisterHook with a null UFunction");
     }

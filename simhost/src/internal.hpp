@@ -59,8 +59,11 @@ struct FunctionRecord {
     NativeCode native;
     FunctionKind kind{};
     bool removed{};
+    int name_index{}; // its name in the engine's name table
 };
 FunctionRecord& record_of(UFunction* function);
+// The engine's FName of a text: its index in the name table, made when `add`, else -1 when none.
+int name_index(StringView name, bool add);
 // A function's object, named by its path.
 UFunction* new_function(String path, std::unique_ptr<FunctionRecord> function);
 // The loaded object at that path ("/Script/UMG.TextBlock:SetText" for a function), or null.
@@ -71,6 +74,25 @@ UObject* object_at_path(StringView path);
 
 // Counts one host call of `op` and throws when a fault is armed for it.
 void host_call(Op op, UObject* subject = nullptr, StringView detail = {});
+// The engine's own code, for the length of one host call: what it allocates is the host's. A
+// callback the engine runs from inside it is the mod's code again (OwnCode).
+class HostCode {
+public:
+    HostCode();
+    ~HostCode();
+    HostCode(const HostCode&) = delete;
+    HostCode& operator=(const HostCode&) = delete;
+};
+class OwnCode {
+public:
+    OwnCode();
+    ~OwnCode();
+    OwnCode(const OwnCode&) = delete;
+    OwnCode& operator=(const OwnCode&) = delete;
+
+private:
+    int outer;
+};
 // The script function at "/Script/Package.Class:Function", or null.
 UFunction* function_at_path(StringView path);
 // The game's per-object state lives in game.cpp; reset() clears it with the rest of the world.

@@ -113,6 +113,7 @@ LogMute::~LogMute() {
 
 namespace RC {
 void Output::send(StringViewType line) {
+    const simhost::detail::HostCode in_host;
     simhost::detail::host_call(simhost::Op::OutputSend, nullptr, line);
     simhost::append(line);
 }

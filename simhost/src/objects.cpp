@@ -1,5 +1,7 @@
 // The object store: objects with their names and outers, their full names, and the engine's
 // calls that read them.
+#include <new>
+
 #include "world.hpp"
 #include <Unreal/UObjectGlobals.hpp>
 
@@ -13,17 +15,50 @@ ObjectRecord& record(UObject* object) {
     return world().objects.records.at(static_cast<std::size_t>(ObjectAccess::index(object)));
 }
 
-String path_of(UObject* object) {
-    UObject* outer = ObjectAccess::outer(object);
-    const String& name = record(object).name;
-    if (!outer) {
-        return name;
+// A name as UE4SS turns it into text: the engine's FName::ToString writes it into an engine
+// FString, on the engine's own heap, which UE4SS copies into a string of its own and appends.
+class EngineString {
+public:
+    explicit EngineString(StringView text)
+        : units(static_cast<CharType*>(::operator new((text.size() + 1) * sizeof(CharType)))),
+          length(text.size()) {
+        text.copy(units, length);
+        units[length] = CharType();
     }
-    UObject* outer_outer = ObjectAccess::outer(outer);
-    bool outer_is_package = ObjectAccess::cls(outer)->name == STR("Package");
-    bool sub_object =
-        !outer_is_package && outer_outer && ObjectAccess::cls(outer_outer)->name == STR("Package");
-    return path_of(outer) + (sub_object ? STR(":") : STR(".")) + name;
+    ~EngineString() { ::operator delete(units); }
+    EngineString(const EngineString&) = delete;
+    EngineString& operator=(const EngineString&) = delete;
+    StringView view() const { return {units, length}; }
+
+private:
+    CharType* units;
+    std::size_t length;
+};
+
+void append_name(String& out, StringView name) {
+    const EngineString engine(name);
+    const String copy(engine.view());
+    out += copy;
+}
+
+// From the outermost object down, into a result nobody reserved, as UE4SS builds a full name.
+void append_path(String& out, UObject* object) {
+    UObject* outer = ObjectAccess::outer(object);
+    if (outer) {
+        append_path(out, outer);
+        UObject* outer_outer = ObjectAccess::outer(outer);
+        const bool outer_is_package = ObjectAccess::cls(outer)->name == STR("Package");
+        const bool sub_object = !outer_is_package && outer_outer &&
+                                ObjectAccess::cls(outer_outer)->name == STR("Package");
+        out += sub_object ? STR(":") : STR(".");
+    }
+    append_name(out, record(object).name);
+}
+
+String path_of(UObject* object) {
+    String out;
+    append_path(out, object);
+    return out;
 }
 } // namespace
 
@@ -87,7 +122,11 @@ UObject* object_at_path(StringView path) {
 } // namespace detail
 
 String full_name(UObject* object) {
-    return ObjectAccess::cls(object)->name + STR(" ") + path_of(object);
+    String out;
+    append_name(out, ObjectAccess::cls(object)->name);
+    out += STR(" ");
+    append_path(out, object);
+    return out;
 }
 String name_of(UObject* object) {
     return record(object).name;
@@ -108,10 +147,12 @@ using simhost::Op;
 using simhost::detail::host_call;
 
 auto UObjectBase::GetOuterPrivate() -> UObject*& {
+    const simhost::detail::HostCode in_host;
     host_call(Op::GetOuterPrivate, static_cast<UObject*>(this));
     return OuterPrivate;
 }
 auto UObjectBase::GetOuterPrivate() const -> const UObject*& {
+    const simhost::detail::HostCode in_host;
     host_call(Op::GetOuterPrivate, const_cast<UObject*>(static_cast<const UObject*>(this)));
     // The engine's memory read as a pointer to a const object, as the host reads it.
     return *static_cast<const UObject**>(static_cast<void*>(const_cast<UObject**>(&OuterPrivate)));
@@ -122,6 +163,7 @@ auto UObjectBase::GetClassPrivate() -> UClass*& {
 
 auto UObject::GetFullName(UObject* StopOuter) const -> StringType {
     auto* self = const_cast<UObject*>(this);
+    const simhost::detail::HostCode in_host;
     host_call(Op::GetFullName, self);
     (void)StopOuter;
     return simhost::full_name(self);
@@ -132,6 +174,7 @@ auto UObject::GetName() const -> StringType {
 
 auto UObjectGlobals::StaticFindObject_InternalSlow(UClass* object_class, UObject*,
                                                    StringViewType orig_in_name, bool) -> UObject* {
+    const simhost::detail::HostCode in_host;
     host_call(Op::StaticFindObject, nullptr, orig_in_name);
     UObject* found = simhost::detail::object_at_path(orig_in_name);
     if (found && object_class && ObjectAccess::cls(found) != object_class) {

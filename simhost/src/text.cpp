@@ -10,6 +10,7 @@ FText::FText(const CharType* str, void* FunctionAddressOverride)
     : FText(StringViewType(str), FunctionAddressOverride) {}
 
 FText::FText(StringViewType str, void*) {
+    const simhost::detail::HostCode in_host;
     host_call(Op::FTextConstruct, nullptr, str);
     if (simhost::detail::world().texts.constructor_found) {
         Data = simhost::detail::acquire_text(str);
@@ -21,6 +22,7 @@ FText::FText(const FString&&, void*) {
 }
 
 auto FText::ToString() const -> StringType {
+    const simhost::detail::HostCode in_host;
     host_call(Op::FTextToString);
     return Data ? Data->text : StringType();
 }
@@ -29,6 +31,8 @@ auto FText::ToString() const -> StringType {
 namespace simhost {
 namespace detail {
 RC::Unreal::ITextData* acquire_text(StringView text) {
+    // The engine's own table, also when the game makes a text.
+    const HostCode in_host;
     auto& table = world().texts;
     auto [it, fresh] = table.texts.try_emplace(String(text));
     if (fresh) {
@@ -44,6 +48,7 @@ void release_text(RC::Unreal::ITextData* data) {
     if (!data) {
         return;
     }
+    const HostCode in_host;
     auto& table = world().texts;
     --table.references;
     if (--data->references == 0) {

@@ -27,6 +27,7 @@ void reset() {
     w.log_times.clear();
     w.log_closed = false;
     w.texts = {};
+    w.names = {};
     w.calls = {};
     define_class(STR("/Script/CoreUObject"), STR("Package"));
     define_class(STR("/Script/CoreUObject"), STR("Function"));

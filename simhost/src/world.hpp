@@ -74,6 +74,12 @@ struct HostCalls {
     std::vector<CallRecord> records;
 };
 
+// The engine's names: each distinct one once, found by hashing its text.
+struct NameTable {
+    std::deque<String> names; // stable, for the views below
+    std::unordered_map<StringView, int> index;
+};
+
 // Engine texts by their string.
 struct TextTable {
     std::unordered_map<String, std::unique_ptr<RC::Unreal::ITextData>> texts;
@@ -88,6 +94,7 @@ struct World {
     // Before the objects too: a text block releases its text as it goes.
     TextTable texts;
     ObjectStore objects;
+    NameTable names;
     HookRegistry hooks;
     std::vector<String> log;
     std::vector<std::chrono::system_clock::time_point> log_times; // one per entry

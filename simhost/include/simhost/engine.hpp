@@ -169,6 +169,9 @@ void disarm_faults();
 void fail_full_name_of(UObject* object, FaultKind kind = FaultKind::Standard);
 std::uint64_t host_calls();
 std::uint64_t host_calls(Op op);
+// True while the engine's own code runs a host call on this thread, outside the callbacks it runs
+// from there: what is allocated then is the host's, not the mod's.
+bool in_host_code();
 // Faults thrown since reset().
 std::uint64_t faults_thrown();
 
