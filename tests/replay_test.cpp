@@ -165,11 +165,12 @@ TEST(Replay, TradeCutByTheRowCapsSaysSoAndReplaysWhatItHas) {
     EXPECT_EQ(shown(replay(trade, s)), expected);
     std::ostringstream notes;
     sim::write_trade_notes(notes, reading, trade);
-    EXPECT_NE(notes.str().find("\n  trader may be incomplete: its list gave 24 rows, the most the "
-                               "mod logs per call.\n  trader: 6 items known from applied rows "
-                               "alone.\n  player: the game's texts may be missing: the mod's cap of "
-                               "36 applied rows per game session was reached.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        notes.str().find("\n  trader may be incomplete: its list gave 24 rows, the most the "
+                         "mod logs per call.\n  trader: 6 items known from applied rows "
+                         "alone.\n  player: the game's texts may be missing: the mod's cap of "
+                         "36 applied rows per game session was reached.\n"),
+        std::string::npos)
         << notes.str();
 }
 
@@ -181,11 +182,11 @@ TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
     }
     // 8 list rows and 10 applied rows per opening: 36 applied in the fourth, whose player is
     // known from its list rows alone, 48 list rows in the sixth, and none of either in the seventh.
-    EXPECT_EQ(trades, (std::vector<std::string>{
-                          "1: 4/4/0 4/4/0 1/1/0 1/1/0", "2: 4/4/0 4/4/0 1/1/0 1/1/0",
-                          "3: 4/4/0 4/4/0 1/1/0 1/1/0", "4: 4/4/4 4/0/4 1/1/0 1/1/0",
-                          "5: 4/0/4 4/0/4 1/0/4 1/0/4", "6: 4/0/4 4/0/6 1/0/4 1/0/4",
-                          "7: 0/0/6 0/0/6 1/0/4 1/0/4"}));
+    EXPECT_EQ(trades,
+              (std::vector<std::string>{"1: 4/4/0 4/4/0 1/1/0 1/1/0", "2: 4/4/0 4/4/0 1/1/0 1/1/0",
+                                        "3: 4/4/0 4/4/0 1/1/0 1/1/0", "4: 4/4/4 4/0/4 1/1/0 1/1/0",
+                                        "5: 4/0/4 4/0/4 1/0/4 1/0/4", "6: 4/0/4 4/0/6 1/0/4 1/0/4",
+                                        "7: 0/0/6 0/0/6 1/0/4 1/0/4"}));
     // Value rows run out first when most offers have no base: later trades hold applied rows only.
     sim::Scenario offers = builtin(8);
     offers.trader.clear();
