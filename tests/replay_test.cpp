@@ -55,6 +55,14 @@ sim::Scenario builtin(std::int32_t opens = 1) {
     return s;
 }
 
+// The notes the replay writes for `trade` hold `text`.
+void expect_notes_hold(const sim::LogReading& reading, const sim::ReplayTrade& trade,
+                       const std::string& text) {
+    std::ostringstream notes;
+    sim::write_trade_notes(notes, reading, trade);
+    EXPECT_NE(notes.str().find(text), std::string::npos) << notes.str();
+}
+
 sim::LogReading read(const sim::SessionResult& first) {
     return sim::read_log(ue4ss_log(first.log), "UE4SS.log");
 }
@@ -163,15 +171,11 @@ TEST(Replay, TradeCutByTheRowCapsSaysSoAndReplaysWhatItHas) {
     EXPECT_EQ(trade.panels[1].rows, 10 + 4);
     std::vector<std::string> expected = shown(first);
     EXPECT_EQ(shown(replay(trade, s)), expected);
-    std::ostringstream notes;
-    sim::write_trade_notes(notes, reading, trade);
-    EXPECT_NE(
-        notes.str().find("\n  trader may be incomplete: its list gave 24 rows, the most the "
-                         "mod logs per call.\n  trader: 6 items known from applied rows "
-                         "alone.\n  player: the game's texts may be missing: the mod's cap of "
-                         "36 applied rows per game session was reached.\n"),
-        std::string::npos)
-        << notes.str();
+    expect_notes_hold(reading, trade,
+                      "\n  trader may be incomplete: its list gave 24 rows, the most the "
+                      "mod logs per call.\n  trader: 6 items known from applied rows "
+                      "alone.\n  player: the game's texts may be missing: the mod's cap of "
+                      "36 applied rows per game session was reached.\n");
 }
 
 TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
@@ -279,15 +283,11 @@ TEST(Replay, SlotsWithoutARowAreCountedWhereTheLogShowsThem) {
     }
     EXPECT_EQ(unnamed, (std::vector<std::int64_t>{2, 0, 0, 1}));
     EXPECT_EQ(sim::trade_json(trade)["panels"]["trader"]["unnamed"], 2);
-    std::ostringstream notes;
-    sim::write_trade_notes(notes, reading, trade);
-    EXPECT_NE(
-        notes.str().find("  trader: the log has no row for 2 slots (list indices 1 and 2), so "
-                         "the replay lacks them: the mod writes none for an item without a "
-                         "base value or one the game skips.\n  offer_sell: the log has no "
-                         "row for 1 slot (slot index 0), so the replay lacks it"),
-        std::string::npos)
-        << notes.str();
+    expect_notes_hold(reading, trade,
+                      "  trader: the log has no row for 2 slots (list indices 1 and 2), so "
+                      "the replay lacks them: the mod writes none for an item without a "
+                      "base value or one the game skips.\n  offer_sell: the log has no "
+                      "row for 1 slot (slot index 0), so the replay lacks it");
 }
 
 TEST(Replay, LogsWithoutRowsSayHowToGetThem) {
