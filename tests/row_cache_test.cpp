@@ -125,6 +125,14 @@ TEST(RowCache, EvictsTheOldestInsertionAt384Rows) {
     }
     EXPECT_EQ(cache.find(TradeSide::Buy, &slots[full - 1]), nullptr) << "gone";
     EXPECT_EQ(cache.find(TradeSide::Buy, &slots[full]), &cache.rows[0]);
+    // A slot whose row has just left comes back as a new row at the end, never into the row that
+    // left: round the cache's size and one more, each slot's row is always the oldest to go.
+    std::vector<FakeSlot> again(full + 1);
+    for (std::size_t i = 0; i < 3 * again.size(); ++i) {
+        FakeSlot& slot = again[i % again.size()];
+        cache.record(slot, TradeSide::Sell, static_cast<std::int32_t>(i), 1, 1);
+        ASSERT_EQ(cache.find(TradeSide::Sell, &slot), &cache.rows.back()) << "record " << i;
+    }
 }
 
 // By slot data, then by position and trader index; by the shown number, when one base fits.

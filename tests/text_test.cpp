@@ -51,6 +51,7 @@ TEST(Text, Utf8AndUtf16) {
         {"\xEE\x80\x80", u"\uE000"},
         {"\xEF\xBF\xBF", u"\uFFFF"},
         {"\xF0\x90\x80\x80", u"\U00010000"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"}, // every bit of the middle bytes counts
         {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
     };
     for (const auto& c : cases) {
