@@ -4,6 +4,7 @@
 
 #include "benchmarks.hpp"
 #include "game/limits.hpp"
+#include "mod/hook_guard.hpp"
 #include "world.hpp"
 
 namespace bench {
@@ -63,14 +64,23 @@ std::string name_label(UObject* block) {
     return "name of " + std::to_string(simhost::full_name(block).size()) + " chars";
 }
 
-void hook_outside(benchmark::State& state, Place place) {
+// Called directly: no registration, so only the hook's own body runs; `dispatched`, through the
+// function the host holds for the hook, as every SetText of the game pays it.
+void hook_outside(benchmark::State& state, Place place, bool dispatched) {
     World world;
     UObject* block = text_block_at(world, place);
-    // Called directly: no registration, so only the hook's own body runs.
     auto mod = std::make_unique<tallyglass::Tallyglass>();
     mod->config = tallyglass::Config{};
     CallContext call(block);
-    auto run = [&] { mod->on_text_block_set_text(call.context); };
+    auto run = [&] {
+        if (dispatched) {
+            tallyglass::dispatch<tallyglass::Tallyglass,
+                                 &tallyglass::Tallyglass::on_text_block_set_text>(call.context,
+                                                                                  mod.get());
+        } else {
+            mod->on_text_block_set_text(call.context);
+        }
+    };
     set_heap_counters(state, heap_per_call(run));
     for (auto _ : state) {
         run();
@@ -233,10 +243,11 @@ void register_text_block_benchmarks() {
     for (Place place : {Place::Hud, Place::TradingLabel, Place::SlotLabel}) {
         const std::string where = place_name(place);
         benchmark::RegisterBenchmark(("text_block_hook/outside/" + where).c_str(), hook_outside,
-                                     place);
+                                     place, false);
         benchmark::RegisterBenchmark(("get_full_name/outside/" + where).c_str(), full_name_outside,
                                      place);
     }
+    benchmark::RegisterBenchmark("text_block_hook/dispatched/hud", hook_outside, Place::Hud, true);
     benchmark::RegisterBenchmark("get_function_by_name/hud", find_function_outside, Place::Hud);
     benchmark::RegisterBenchmark("text_block_hook/interleaved/hud", hook_ratio, Place::Hud)
         ->Unit(benchmark::kMicrosecond);
