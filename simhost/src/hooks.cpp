@@ -36,7 +36,6 @@ public:
 // checked again right before the call: one removed before its turn does not run, one removed
 // after that runs to its end.
 void invoke(const Hook& hook, const UnrealScriptFunctionCallable& callback, Context& context) {
-    // The callable is looked at only once its hook is known live: it goes with its library.
     if (hook.removed.load(std::memory_order_acquire) || !callback) {
         return;
     }
@@ -56,10 +55,10 @@ void invoke(const Hook& hook, const UnrealScriptFunctionCallable& callback, Cont
 
 // Callbacks may register or remove hooks: a call walks the table it started with.
 void run_callbacks(const HookTable& table, UFunction* function,
-                   UnrealScriptFunctionCallable Hook::*callback, Context& context) {
+                   detail::KeptCallable Hook::*callback, Context& context) {
     for (const Hook* h : table) {
         if (h->function == function) {
-            invoke(*h, h->*callback, context);
+            invoke(*h, (h->*callback).callable, context);
         }
     }
 }
@@ -148,9 +147,9 @@ bool replace_post_callback(StringView path, RC::Unreal::UnrealScriptFunctionCall
     registry.publish([&](HookTable& table) {
         for (auto& h : table) {
             if (!found && h->path == path) {
-                auto& copy =
-                    registry.all.emplace_back(new Hook{h->path, h->function, h->ids, h->pre,
-                                                       std::move(post), h->custom_data, h->owner});
+                auto& copy = registry.all.emplace_back(new Hook{h->path, h->function, h->ids,
+                                                                h->pre.callable, std::move(post),
+                                                                h->custom_data, h->owner});
                 h->removed.store(true, std::memory_order_release);
                 h = copy.get();
                 found = true;
@@ -186,12 +185,10 @@ void drop_hooks_of(const void* owner, bool record) {
         }
         return true;
     });
-    // The callables' own code is the library's: they are destroyed while it is still there. No
-    // call reads them any more, since all their hooks are removed.
     for (auto& h : registry.all) {
         if (h->owner == owner) {
-            h->pre = nullptr;
-            h->post = nullptr;
+            h->pre.abandoned = true;
+            h->post.abandoned = true;
         }
     }
 }

@@ -33,14 +33,33 @@ struct ObjectStore {
     void clear();
 };
 
+// A hook's callable, which holds a function of the library that registered it. Once that library
+// is gone its destructor would run freed code, and a call on another thread may still be looking
+// at it: it is abandoned, never destroyed (a mod's callable holds nothing on the heap).
+struct KeptCallable {
+    union {
+        RC::Unreal::UnrealScriptFunctionCallable callable;
+    };
+    bool abandoned = false;
+
+    KeptCallable(RC::Unreal::UnrealScriptFunctionCallable given) : callable(std::move(given)) {}
+    ~KeptCallable() {
+        if (!abandoned) {
+            callable.~function();
+        }
+    }
+    KeptCallable(const KeptCallable&) = delete;
+    KeptCallable& operator=(const KeptCallable&) = delete;
+};
+
 // One registration. Never changed once published, but for `removed`; kept until reset(), since
 // a call on another thread may still be reading it.
 struct Hook {
     String path; // the function's
     UFunction* function{};
     std::pair<int, int> ids;
-    RC::Unreal::UnrealScriptFunctionCallable pre;
-    RC::Unreal::UnrealScriptFunctionCallable post;
+    KeptCallable pre;
+    KeptCallable post;
     void* custom_data{};
     const void* owner{}; // the mod library whose code was running when it was registered
     std::atomic<bool> removed{};
