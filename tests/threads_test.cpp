@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 
 #include <simhost/threads.hpp>
 #include <simhost/trading.hpp>
@@ -78,13 +79,15 @@ TEST(Threads, HotReloadsWhileTheGameTrades) {
         screen.add(panel, item(STR("Sword"), 133, 120));
         screen.add(panel, item(STR("Potion"), 40, 30));
     }
-    testing_support::Launch launch("DebugLogging=true\n");
+    // Gone before the world is reset: at its exit the host releases the mod, which removes its
+    // hooks from the functions of this world.
+    auto launch = std::make_unique<testing_support::Launch>("DebugLogging=true\n");
 
     int reloads = 0;
     std::uint64_t frames_before = 0;
     std::uint64_t frames_after = 0;
     {
-        simhost::HostThreads threads(launch.host, [&] { screen.open(); });
+        simhost::HostThreads threads(launch->host, [&] { screen.open(); });
         threads.wait_for_init();
         frames_before = threads.frames();
         const auto deadline = std::chrono::steady_clock::now() + time_for_reloads;
@@ -114,6 +117,7 @@ TEST(Threads, HotReloadsWhileTheGameTrades) {
     screen.open();
     EXPECT_EQ(testing_support::utf8(simhost::game::text_of(screen.slots[0].text_block)),
               "120 (99)");
+    launch.reset();
     simhost::reset();
 }
 } // namespace
