@@ -15,21 +15,28 @@ using detail::world;
 using RC::Unreal::UnrealScriptFunctionCallable;
 using Context = RC::Unreal::UnrealScriptFunctionCallableContext;
 
-// Per thread: the callbacks running on it, innermost last, and the mod library whose code runs.
-thread_local std::vector<detail::RunningCallback> running;
+// Per thread, and trivial, since a thread-local with a destructor is not safe in a mingw DLL:
+// the innermost callback running on it (the others linked from its scope), and the mod library
+// whose code runs.
+thread_local const detail::RunningCallback* innermost = nullptr;
 thread_local const void* owner_now = nullptr;
 
 // Host calls made while a callback runs are recorded with it.
 class Running {
 public:
-    Running(const String& path, UObject* context) {
+    Running(const String& path, UObject* context) : outer(innermost) {
         auto& runs = world().hooks.callback_runs;
         detail::count(runs);
-        running.push_back({path, runs.load(std::memory_order_relaxed), context});
+        record = {path, runs.load(std::memory_order_relaxed), context};
+        innermost = &record;
     }
-    ~Running() { running.pop_back(); }
+    ~Running() { innermost = outer; }
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
+
+private:
+    detail::RunningCallback record;
+    const detail::RunningCallback* outer;
 };
 
 // What a callback lets out is counted, then passed on to whoever made the game call. Its hook is
@@ -117,7 +124,7 @@ void detail::run(UObject* object, UFunction* function, void* params) {
 }
 
 const detail::RunningCallback* detail::innermost_callback() {
-    return running.empty() ? nullptr : &running.back();
+    return innermost;
 }
 const void* detail::running_owner() {
     return owner_now;
