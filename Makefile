@@ -9,7 +9,8 @@ APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libg
 	libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
 	g++-mingw-w64-x86-64-posix googletest wine wine64 librsvg2-bin netpbm fonts-dejavu-core
 
-.PHONY: all deps demo test test-linux test-asan test-windows test-release fuzz fuzz-smoke bench \
+.PHONY: all deps demo test test-linux test-asan test-tsan test-windows test-release fuzz fuzz-smoke \
+	bench \
 	package format clean
 
 all: test
@@ -31,7 +32,7 @@ demo: build/default/build.ninja
 	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
 	@echo "The trade as the player sees it: build/demo-trade.svg"
 
-test: test-linux test-asan test-windows fuzz-smoke test-release
+test: test-linux test-asan test-tsan test-windows fuzz-smoke test-release
 
 test-linux: build/default/build.ninja
 	cmake --build --preset default --parallel $(JOBS)
@@ -40,6 +41,11 @@ test-linux: build/default/build.ninja
 test-asan: build/asan/build.ninja
 	cmake --build --preset asan --parallel $(JOBS)
 	ctest --preset asan --parallel $(JOBS)
+
+# ThreadSanitizer (clang) over the tests that run UE4SS's threads: only what they need is built.
+test-tsan: build/tsan/build.ninja
+	cmake --build --preset tsan --parallel $(JOBS)
+	ctest --preset tsan --parallel $(JOBS)
 
 # The Windows DLL and every suite, cross-built with mingw-w64 and run under Wine.
 test-windows: build/windows/build.ninja

@@ -2,8 +2,11 @@
 // host's GetFullName that it must call anyway, and the whole rewrite of a slot's value text.
 #include <time.h>
 
+#include <utility>
+
 #include "benchmarks.hpp"
 #include "game/limits.hpp"
+#include "mod/hook_guard.hpp"
 #include "world.hpp"
 
 namespace bench {
@@ -63,23 +66,40 @@ std::string name_label(UObject* block) {
     return "name of " + std::to_string(simhost::full_name(block).size()) + " chars";
 }
 
-void hook_outside(benchmark::State& state, Place place) {
+// A text block at `place` and a mod object with the default settings, its hooks not registered:
+// a hook's body is called on it directly.
+struct Outside {
+    explicit Outside(Place place) : block(text_block_at(world, place)), call(block) {
+        mod->config = tallyglass::Config{};
+    }
     World world;
-    UObject* block = text_block_at(world, place);
-    // Called directly: no registration, so only the hook's own body runs.
-    auto mod = std::make_unique<tallyglass::Tallyglass>();
-    mod->config = tallyglass::Config{};
-    CallContext call(block);
-    auto run = [&] { mod->on_text_block_set_text(call.context); };
+    UObject* block;
+    std::unique_ptr<tallyglass::Tallyglass> mod = std::make_unique<tallyglass::Tallyglass>();
+    CallContext call;
+};
+
+// Called directly: no registration, so only the hook's own body runs; `dispatched`, through the
+// function the host holds for the hook, as every SetText of the game pays it.
+void hook_outside(benchmark::State& state, Place place, bool dispatched) {
+    Outside scene(place);
+    auto run = [&] {
+        if (dispatched) {
+            tallyglass::dispatch<tallyglass::Tallyglass,
+                                 &tallyglass::Tallyglass::on_text_block_set_text>(
+                scene.call.context, scene.mod.get());
+        } else {
+            scene.mod->on_text_block_set_text(scene.call.context);
+        }
+    };
     set_heap_counters(state, heap_per_call(run));
     for (auto _ : state) {
         run();
         benchmark::ClobberMemory();
     }
-    if (mod->text_appended_total != 0 || mod->text_append_skips != 0) {
+    if (scene.mod->text_appended_total != 0 || scene.mod->text_append_skips != 0) {
         state.SkipWithError("the hook treated the text block as a value text");
     }
-    state.SetLabel(name_label(block));
+    state.SetLabel(name_label(scene.block));
 }
 
 void full_name_outside(benchmark::State& state, Place place) {
@@ -115,34 +135,66 @@ double thread_cpu_ns() {
     return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
 }
 
-void hook_ratio(benchmark::State& state, Place place) {
+// Per-call CPU time of `first` and of `second`, run in turns in batches of 1,000.
+template <class First, class Second>
+std::pair<double, double> in_turns(benchmark::State& state, First first, Second second) {
     constexpr int batch = 1000;
-    World world;
-    UObject* block = text_block_at(world, place);
-    auto mod = std::make_unique<tallyglass::Tallyglass>();
-    mod->config = tallyglass::Config{};
-    CallContext call(block);
-    double hook_ns = 0;
-    double name_ns = 0;
+    double first_ns = 0;
+    double second_ns = 0;
     for (auto _ : state) {
         const double start = thread_cpu_ns();
         for (int i = 0; i < batch; ++i) {
-            mod->on_text_block_set_text(call.context);
-            benchmark::ClobberMemory();
+            first();
         }
         const double middle = thread_cpu_ns();
         for (int i = 0; i < batch; ++i) {
-            String name = block->GetFullName(nullptr);
-            benchmark::DoNotOptimize(name.data());
+            second();
         }
-        hook_ns += middle - start;
-        name_ns += thread_cpu_ns() - middle;
+        first_ns += middle - start;
+        second_ns += thread_cpu_ns() - middle;
     }
     const auto calls = static_cast<double>(state.iterations()) * batch;
-    state.counters["hook_ns"] = hook_ns / calls;
-    state.counters["get_full_name_ns"] = name_ns / calls;
-    state.counters["ratio"] = hook_ns / name_ns;
     state.SetLabel("time is for 1000 calls of each");
+    return {first_ns / calls, second_ns / calls};
+}
+
+void hook_ratio(benchmark::State& state, Place place) {
+    Outside scene(place);
+    const auto [hook_ns, name_ns] = in_turns(
+        state,
+        [&] {
+            scene.mod->on_text_block_set_text(scene.call.context);
+            benchmark::ClobberMemory();
+        },
+        [&] {
+            String name = scene.block->GetFullName(nullptr);
+            benchmark::DoNotOptimize(name.data());
+        });
+    state.counters["hook_ns"] = hook_ns;
+    state.counters["get_full_name_ns"] = name_ns;
+    state.counters["ratio"] = hook_ns / name_ns;
+}
+
+// What the function the host holds adds to the hook's body (its guard, and the gate that lets
+// unloading wait for callbacks), the two in turns.
+void dispatch_cost(benchmark::State& state, Place place) {
+    Outside scene(place);
+    void* custom_data = scene.mod.get();
+    const auto [direct_ns, dispatched_ns] = in_turns(
+        state,
+        [&] {
+            scene.mod->on_text_block_set_text(scene.call.context);
+            benchmark::ClobberMemory();
+        },
+        [&] {
+            tallyglass::dispatch<tallyglass::Tallyglass,
+                                 &tallyglass::Tallyglass::on_text_block_set_text>(
+                scene.call.context, custom_data);
+            benchmark::ClobberMemory();
+        });
+    state.counters["direct_ns"] = direct_ns;
+    state.counters["dispatched_ns"] = dispatched_ns;
+    state.counters["added_ns"] = dispatched_ns - direct_ns;
 }
 
 // The one marker search the hook makes on a HUD text block's name, with its skip table, and the
@@ -233,12 +285,15 @@ void register_text_block_benchmarks() {
     for (Place place : {Place::Hud, Place::TradingLabel, Place::SlotLabel}) {
         const std::string where = place_name(place);
         benchmark::RegisterBenchmark(("text_block_hook/outside/" + where).c_str(), hook_outside,
-                                     place);
+                                     place, false);
         benchmark::RegisterBenchmark(("get_full_name/outside/" + where).c_str(), full_name_outside,
                                      place);
     }
+    benchmark::RegisterBenchmark("text_block_hook/dispatched/hud", hook_outside, Place::Hud, true);
     benchmark::RegisterBenchmark("get_function_by_name/hud", find_function_outside, Place::Hud);
     benchmark::RegisterBenchmark("text_block_hook/interleaved/hud", hook_ratio, Place::Hud)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("text_block_hook/dispatch_cost/hud", dispatch_cost, Place::Hud)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("contains_text/outside/hud", search_outside, Place::Hud);
     benchmark::RegisterBenchmark("contains_text/outside/hud_plain", plain_search_outside,

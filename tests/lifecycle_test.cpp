@@ -4,9 +4,11 @@
 
 #include <Mod/CppUserModBase.hpp>
 #include <cstddef>
+#include <new>
 #include <stdexcept>
 
 #include "mod/hook_guard.hpp"
+#include "mod/tallyglass.hpp"
 
 #include "support.hpp"
 
@@ -221,5 +223,38 @@ TEST(Dispatch, NothingAHookBodyLetsOutReachesTheHost) {
                                       nullptr);
     EXPECT_NO_THROW((tallyglass::dispatch<Body, &Body::standard>(context, &body)));
     EXPECT_NO_THROW((tallyglass::dispatch<Body, &Body::foreign>(context, &body)));
+}
+
+// The gate, on one thread: a callback that reaches the mod once its destructor has begun touches
+// nothing of it (not even the host on its behalf); one still inside the mod when the bound passes
+// is logged, and the unload goes on.
+TEST_F(Lifecycle, UnloadTurnsCallbacksAwayAndWaitsForThoseInside) {
+    simhost::UObject* block = simhost::game::new_text_block(STR("Text_QuestTitle"), nullptr);
+    alignas(std::max_align_t) std::byte frame[64]{};
+    tallyglass::host::Context context(block, *reinterpret_cast<RC::Unreal::FFrame*>(frame),
+                                      nullptr);
+    constexpr auto hook = tallyglass::dispatch<tallyglass::Tallyglass,
+                                               &tallyglass::Tallyglass::on_text_block_set_text>;
+    // The object's storage stays the test's, so that a callback let through reads no freed memory.
+    alignas(tallyglass::Tallyglass) std::byte storage[sizeof(tallyglass::Tallyglass)];
+    auto* mod = new (storage) tallyglass::Tallyglass();
+    std::uint64_t calls = simhost::host_calls();
+    hook(context, mod);
+    EXPECT_GT(simhost::host_calls(), calls) << "the open mod's hook ran";
+    mod->~Tallyglass();
+    calls = simhost::host_calls();
+    hook(context, mod);
+    EXPECT_EQ(simhost::host_calls(), calls) << "a callback reached a destroyed mod";
+
+    auto* waited_for = new tallyglass::Tallyglass();
+    {
+        const tallyglass::gate::Passage inside(waited_for);
+        simhost::clear_log();
+        delete waited_for;
+    }
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"[Tallyglass] Hook callbacks still running "
+                                                    "after 1000 ms; unloading anyway.\n"});
+    delete new tallyglass::Tallyglass(); // and none is inside now: no line
+    EXPECT_EQ(log_lines_with("still running").size(), 1u);
 }
 } // namespace

@@ -10,7 +10,7 @@ using detail::RunningCallback;
 using detail::world;
 
 [[noreturn]] void throw_fault(FaultKind kind, Op op) {
-    ++world().calls.faults_thrown;
+    world().calls.faults_thrown.fetch_add(1);
     if (kind == FaultKind::Standard) {
         throw std::runtime_error(std::string("simulated host fault in ") + op_name(op));
     }
@@ -38,10 +38,10 @@ OwnCode::~OwnCode() {
 
 void host_call(Op op, UObject* subject, StringView detail) {
     auto& w = world();
-    ++w.calls.total;
-    ++w.calls.counts[static_cast<int>(op)];
+    detail::count(w.calls.total);
+    detail::count(w.calls.counts[static_cast<int>(op)]);
     if (w.calls.recording) {
-        const RunningCallback* inner = w.hooks.running.empty() ? nullptr : &w.hooks.running.back();
+        const RunningCallback* inner = innermost_callback();
         w.calls.records.push_back({op, subject, String(detail), inner ? inner->path : String(),
                                    inner ? inner->run : 0, inner ? inner->context : nullptr});
     }

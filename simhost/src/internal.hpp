@@ -111,16 +111,14 @@ void host_line(StringView line);
 // A launch starts a fresh log; at the game's exit it closes, and what is sent then is dropped.
 void open_log();
 void close_log();
-// Closes the log for one scope, for releasing what the real host never releases.
+// Drops what this thread sends for one scope, for releasing what the real host never releases
+// (other threads' lines still go in).
 class LogMute {
 public:
     LogMute();
     ~LogMute();
     LogMute(const LogMute&) = delete;
     LogMute& operator=(const LogMute&) = delete;
-
-private:
-    bool was_closed;
 };
 
 // Hooks registered while `owner`'s code runs belong to it (also from inside its callbacks).

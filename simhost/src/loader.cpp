@@ -160,6 +160,15 @@ void ModHost::fire_unreal_init() {
     }
 }
 
+void ModHost::fire_update() {
+    for (auto& mod : cpp_mods) {
+        if (mod->started) {
+            detail::OwnerScope owner(mod.get());
+            mod->object->on_update();
+        }
+    }
+}
+
 void ModHost::uninstall_mods() {
     for (auto& mod : cpp_mods) {
         host_line(STR("Stopping C++ mod '") + mod->name + STR("' for uninstall\n"));

@@ -16,11 +16,15 @@ Clock& log_clock() {
     return clock;
 }
 
+// Lines this thread sends are dropped while it releases what the real host never releases.
+thread_local int muted = 0;
+
 void append(StringView text) {
     auto& w = detail::world();
-    if (w.log_closed) {
+    if (w.log_closed.load() || muted > 0) {
         return;
     }
+    const std::lock_guard lock(w.log_writing);
     auto& clock = log_clock();
     w.log_times.push_back(clock ? clock() : std::chrono::system_clock::now());
     w.log.emplace_back(text);
@@ -97,16 +101,16 @@ void host_line(StringView line) {
 }
 void open_log() {
     clear_log();
-    world().log_closed = false;
+    world().log_closed.store(false);
 }
 void close_log() {
-    world().log_closed = true;
+    world().log_closed.store(true);
 }
-LogMute::LogMute() : was_closed(world().log_closed) {
-    world().log_closed = true;
+LogMute::LogMute() {
+    ++muted;
 }
 LogMute::~LogMute() {
-    world().log_closed = was_closed;
+    --muted;
 }
 } // namespace detail
 } // namespace simhost

@@ -10,6 +10,18 @@ detail::World& detail::world() {
     return instance;
 }
 
+void detail::HostCalls::clear() {
+    faults.clear();
+    name_faults.clear();
+    total.store(0);
+    for (auto& count : counts) {
+        count.store(0);
+    }
+    faults_thrown.store(0);
+    recording = false;
+    records.clear();
+}
+
 void detail::crash(const std::string& what) {
     std::fprintf(stderr, "simulated UE4SS: the game crashes here: %s\n", what.c_str());
     std::fflush(stderr);
@@ -21,14 +33,14 @@ void reset() {
     // First, so that the game's maps never hold a destroyed object.
     detail::clear_game_state();
     w.objects.clear();
-    w.hooks = {};
+    w.hooks.clear();
     w.classes.clear();
     w.log.clear();
     w.log_times.clear();
-    w.log_closed = false;
+    w.log_closed.store(false);
     w.texts = {};
     w.names = {};
-    w.calls = {};
+    w.calls.clear();
     define_class(STR("/Script/CoreUObject"), STR("Package"));
     define_class(STR("/Script/CoreUObject"), STR("Function"));
 }

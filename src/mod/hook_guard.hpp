@@ -6,6 +6,7 @@
 
 #include "host/host.hpp"
 #include "host/log.hpp"
+#include "mod/gate.hpp"
 
 namespace tallyglass {
 // A standard exception becomes `failure_prefix` and its message, anything else `failure_prefix`
@@ -21,9 +22,14 @@ template <class Body> void run_guarded(const Char* failure_prefix, Body&& body) 
 
 // What the host holds for a hook: a stateless function that turns the custom data back into the
 // mod object and runs its hook body. Every body guards itself; this catch is the last resort should
-// one ever let something out, since anything that reaches the host takes the game down.
+// one ever let something out, since anything that reaches the host takes the game down. The gate
+// comes first and goes last: the object may be going on another thread.
 template <class Mod, void (Mod::*Hook)(host::Context&)>
 void dispatch(host::Context& context, void* custom_data) noexcept {
+    const gate::Passage passage(custom_data);
+    if (!passage.admitted) {
+        return;
+    }
     try {
         (static_cast<Mod*>(custom_data)->*Hook)(context);
     } catch (...) {

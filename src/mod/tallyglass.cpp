@@ -3,6 +3,7 @@
 #include "config/config_file.hpp"
 #include "config/settings.hpp"
 #include "host/log.hpp"
+#include "mod/gate.hpp"
 #include "mod/hook_guard.hpp"
 
 namespace tallyglass {
@@ -19,13 +20,27 @@ Tallyglass::Tallyglass() {
             .add(config_summary(config))
             .send();
     });
+    // Last: a hook registered from now on may fire on the game thread at once.
+    gate::open(this);
 }
 
+// The host may destroy the object on its update thread while the game thread is inside a hook,
+// and frees the library as soon as this returns: callbacks are turned away first, then the hooks
+// go, then every callback still inside the mod is waited for.
 Tallyglass::~Tallyglass() {
+    gate::close(this);
     unregister_hook(text_block_hook);
     unregister_hook(get_item_at_hook);
     unregister_hook(list_hook);
     unregister_hook(value_hook);
+    if (!gate::drain(gate::drain_bound)) {
+        quietly([] {
+            LogLine(STR("Hook callbacks still running after "))
+                .add(static_cast<std::int32_t>(gate::drain_bound.count()))
+                .add(STR(" ms; unloading anyway"))
+                .send();
+        });
+    }
 }
 
 void Tallyglass::on_unreal_init() {

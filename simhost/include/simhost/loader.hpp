@@ -39,6 +39,8 @@ public:
     void start_mods();
     // on_unreal_init of every started mod, once the engine is found.
     void fire_unreal_init();
+    // on_update of every started mod, as UE4SS's update thread calls it about every 5 ms.
+    void fire_update();
     // "Stopping ..." and uninstall_mod for each mod, then every library is freed.
     void uninstall_mods();
     // The hot reload (Ctrl+R): uninstall, then install, start and initialise again.
