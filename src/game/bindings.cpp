@@ -18,11 +18,16 @@ const Char* off_text(std::uint32_t parts) {
         return STR("trade values are off");
     }
     switch (static_cast<Part>(parts)) {
-    case Part::ValueCapture: return STR("offer values are off");
-    case Part::TextRewrite: return STR("value texts are off");
-    case Part::SlotMatch: return STR("value texts are matched by their number only");
-    case Part::Heatmap: return STR("the heatmap is off");
-    default: return STR("list values are off");
+    case Part::ValueCapture:
+        return STR("offer values are off");
+    case Part::TextRewrite:
+        return STR("value texts are off");
+    case Part::SlotMatch:
+        return STR("value texts are matched by their number only");
+    case Part::Heatmap:
+        return STR("the heatmap is off");
+    default:
+        return STR("list values are off");
     }
 }
 
@@ -98,7 +103,8 @@ public:
                     }
                 }
             }
-            const bool type_ok = found && (found->type == f.type || (f.also && found->type == f.also));
+            const bool type_ok =
+                found && (found->type == f.type || (f.also && found->type == f.also));
             if (!type_ok || found->size != f.size || found->offset != f.offset) {
                 String what = cls_name + STR(" has no ") + to_text(f.size) + STR("-byte ") + f.type;
                 if (f.name) {
@@ -112,14 +118,17 @@ public:
     }
 
     // A function the mod calls or hooks: its block size, each parameter's offset and type, the
-    // return's. One the game lacks is left to the call or registration that looks for it.
+    // return's. A hooked one the game lacks is left to its registration, which says so.
     std::optional<host::FunctionInfo> function(std::uint32_t parts, const Char* path,
                                                const Char* name, std::int32_t size,
-                                               std::vector<Parameter> params) {
+                                               std::vector<Parameter> params, bool hooked = false) {
         std::optional<host::FunctionInfo> bound;
         guarded(parts, path, [&] {
             host::Function* function = host::find_function_at(path);
             if (!function) {
+                if (!hooked) {
+                    fail(parts, String(name) + STR(" not found"));
+                }
                 return;
             }
             host::FunctionInfo info = host::function_info(function);
@@ -140,15 +149,15 @@ public:
                 const Parameter& want = params[i];
                 const host::PropertyInfo& got = info.parameters[i];
                 const bool type_ok = got.type == want.type;
-                const bool return_ok =
-                    got.returned == want.returned &&
-                    (!want.returned || info.return_offset == want.offset);
+                const bool return_ok = got.returned == want.returned &&
+                                       (!want.returned || info.return_offset == want.offset);
                 if (!type_ok || got.size != want.size || got.offset != want.offset || !return_ok) {
-                    return fail(parts, fn + STR(" has no ") + to_text(want.size) + STR("-byte ") +
-                                           want.type +
-                                           (want.returned ? STR(" return value") : STR(" parameter")) +
-                                           STR(" at offset ") + to_text(want.offset) +
-                                           STR(" (found ") + describe(got, type_ok, want.offset) + STR(")"));
+                    return fail(parts,
+                                fn + STR(" has no ") + to_text(want.size) + STR("-byte ") +
+                                    want.type +
+                                    (want.returned ? STR(" return value") : STR(" parameter")) +
+                                    STR(" at offset ") + to_text(want.offset) + STR(" (found ") +
+                                    describe(got, type_ok, want.offset) + STR(")"));
                 }
             }
             bound = std::move(info);
@@ -229,9 +238,10 @@ GameLayout bind_all(std::uint32_t wanted) {
     b.fields(static_cast<std::uint32_t>(Part::ValueCapture),
              STR("/Script/G1R.TradingBalanceInventory"), STR("TradingBalanceInventory"),
              {{at(o::balance_inventory_base_trading), 8, object_type}});
-    if (const auto update = b.function(static_cast<std::uint32_t>(Part::ValueCapture),
-                                       STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
-                                       STR("UpdateInventory"), 0, {{0, 16, STR("ArrayProperty"), true}});
+    if (const auto update =
+            b.function(static_cast<std::uint32_t>(Part::ValueCapture),
+                       STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
+                       STR("UpdateInventory"), 0, {{0, 16, STR("ArrayProperty"), true}}, true);
         update && update->parameters[0].inner_type != object_type) {
         b.fail(static_cast<std::uint32_t>(Part::ValueCapture),
                STR("UpdateInventory returns no array of ObjectProperty (found ") +
@@ -246,17 +256,17 @@ GameLayout bind_all(std::uint32_t wanted) {
     b.function(list_capture, STR("/Script/G1R.DiscreteItemViewWidget:GetNumItems"),
                STR("GetNumItems"), 4, {{0, 4, int_type, true}});
     b.function(list_capture, STR("/Script/G1R.DiscreteItemViewWidget:GetItemAt"), STR("GetItemAt"),
-               16, {{0, 4, int_type, false}, {8, 8, object_type, true}});
+               16, {{0, 4, int_type, false}, {8, 8, object_type, true}}, true);
     b.fields(static_cast<std::uint32_t>(Part::SlotMatch),
-             STR("/Game/UI/Inventory/W_Inventory_Slot.W_Inventory_Slot_C"), STR("W_Inventory_Slot_C"),
-             {{at(o::slot_widget_data), 8, object_type}});
+             STR("/Game/UI/Inventory/W_Inventory_Slot.W_Inventory_Slot_C"),
+             STR("W_Inventory_Slot_C"), {{at(o::slot_widget_data), 8, object_type}});
     const auto text = static_cast<std::uint32_t>(Part::TextRewrite);
     const auto text_size = static_cast<std::int32_t>(host::text_type_size());
     b.fields(text, STR("/Script/UMG.TextBlock"), STR("TextBlock"),
              {{at(o::text_block_text), text_size, STR("TextProperty"), nullptr, STR("Text")}});
     // SetText's block size is checked on every call, where the engine's text is built.
     b.function(text, STR("/Script/UMG.TextBlock:SetText"), STR("SetText"), 0,
-               {{0, text_size, STR("TextProperty"), false}});
+               {{0, text_size, STR("TextProperty"), false}}, true);
     b.function(static_cast<std::uint32_t>(Part::Heatmap),
                STR("/Script/UMG.TextBlock:SetColorAndOpacity"), STR("SetColorAndOpacity"), 20,
                {{0, 20, STR("StructProperty"), false}});
