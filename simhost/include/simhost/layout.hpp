@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <simhost/engine.hpp>
 #include <vector>
 
@@ -50,6 +51,15 @@ PropertyRow& property_row(LayoutTable& table, StringView owner, StringView prope
 PropertyRow& parameter_row(LayoutTable& table, StringView function, StringView parameter);
 FunctionRow& function_row(LayoutTable& table, StringView function);
 void remove_property(LayoutTable& table, StringView owner, StringView property);
+
+// A named patch of the game, as an update might bring it: for tests and the simulator's scenarios.
+struct LayoutEdit {
+    const char* name; // "slot-position-retyped", ...
+    void (*apply)(LayoutTable& table);
+};
+const std::vector<LayoutEdit>& layout_edits();
+// The edit of that name, or null.
+const LayoutEdit* find_layout_edit(std::string_view name);
 
 // The table the game was installed from.
 const LayoutTable& installed_layout();
