@@ -82,7 +82,8 @@ FoundRow copy_of(const Tallyglass& mod, const ItemRow& row, TextMatch match) {
 // The slot's list entry read when the cache lacks it.
 const ItemRow* read_on_demand(Tallyglass& mod, const NamedObject& slot, host::Object* slot_data,
                               const ValueText& value) {
-    if (!slot_data || !slot.object || !trading_inventory.found_in(value.name)) {
+    if (!slot_data || !slot.object || !trading_inventory.found_in(value.name) ||
+        !mod.layout.on(Part::OnDemandRead)) {
         return nullptr;
     }
     host::Object* owner = mod.find_trading_owner(slot.object, slot.name);

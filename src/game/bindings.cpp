@@ -11,7 +11,8 @@
 
 namespace tallyglass {
 namespace {
-constexpr std::uint32_t trade_values = Part::ValueCapture | Part::ListCapture | Part::SlotMatch;
+constexpr std::uint32_t trade_values =
+    Part::ValueCapture | Part::ListCapture | Part::SlotMatch | Part::OnDemandRead;
 
 const Char* off_text(std::uint32_t parts) {
     if (parts == trade_values) {
@@ -247,7 +248,7 @@ GameLayout bind_all(std::uint32_t wanted) {
                STR("UpdateInventory returns no array of ObjectProperty (found ") +
                    update->parameters[0].inner_type + STR(")"));
     }
-    const std::uint32_t lists = Part::ListCapture | Part::SlotMatch;
+    const std::uint32_t lists = Part::ListCapture | Part::OnDemandRead;
     b.fields(lists, STR("/Game/UI/Inventory/W_Inventory_Main.W_Inventory_Main_C"),
              STR("W_Inventory_Main_C"),
              {{at(o::inventory_main_base), 8, object_type},

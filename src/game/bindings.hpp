@@ -15,6 +15,7 @@ enum class Part : std::uint32_t {
     TextRewrite = 4,  // the TextBlock hook
     SlotMatch = 8,    // finding a value text's row by its slot's data object
     Heatmap = 16,
+    OnDemandRead = 32, // the TextBlock hook reading a slot's list entry the cache lacks
 };
 constexpr std::uint32_t operator|(Part a, Part b) {
     return static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b);

@@ -43,7 +43,7 @@ void Tallyglass::on_unreal_init() {
         wanted |= Part::ValueCapture | Part::ListCapture;
     }
     if (rewrite) {
-        wanted |= Part::TextRewrite | Part::SlotMatch;
+        wanted |= Part::TextRewrite | Part::SlotMatch | Part::OnDemandRead;
         wanted |= config.HeatmapEnabled ? static_cast<std::uint32_t>(Part::Heatmap) : 0;
     }
     // Once, before any hook can run: a hook whose layout changed is never registered.
