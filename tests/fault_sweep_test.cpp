@@ -113,10 +113,12 @@ struct Outcome {
     std::vector<std::string> labels; // of each record, taken while the objects lived
     std::vector<bool> absorbing;     // of each record: made by a helper that absorbs a fault
     std::uint64_t construct_end = 0, init_end = 0, trade_end = 0, unload_begin = 0, total = 0;
-    std::uint64_t escapes = 0; // exceptions that reached the game
+    std::uint64_t bind_end = 0; // the game's layout is read before the first registration
+    std::uint64_t escapes = 0;  // exceptions that reached the game
     std::uint64_t faults_thrown = 0;
     std::string fresh_expected, fresh_text;
     bool in_text_rewrite = false;
+    std::ptrdiff_t layout_lines = 0;     // "Game layout ..." lines
     std::vector<std::string> hooks_left; // registered with the host once the mod is gone
 };
 
@@ -232,7 +234,12 @@ Outcome play(std::optional<Injection> fault = std::nullopt) {
     auto is_live = [&](const HookInfo& h) {
         return std::count(live.begin(), live.end(), utf8(h.path)) > 0;
     };
-    out.fresh_expected = !is_live(text_hook) ? "121" : is_live(hooks[0]) ? "121 (99)" : "121 (150)";
+    // Found by its slot only: without that match (its binding failed) it stays as the game set it.
+    out.fresh_expected = !is_live(text_hook) || !mod->layout.on(Part::SlotMatch) ||
+                                 (!is_live(hooks[0]) && !is_live(hooks[1]))
+                             ? "121"
+                         : is_live(hooks[0]) ? "121 (99)"
+                                             : "121 (150)";
     game([&] { simhost::game::update_inventory(screen.buy_balance); });
     game([&] { simhost::game::set_text(fresh_block, STR("121")); });
     out.fresh_text = utf8(simhost::game::text_of(fresh_block));
@@ -244,6 +251,9 @@ Outcome play(std::optional<Injection> fault = std::nullopt) {
     simhost::disarm_faults();
     out.hooks_left = testing_support::registered_paths();
     out.log = log_lines();
+    out.layout_lines = std::count_if(out.log.begin(), out.log.end(), [](const std::string& l) {
+        return l.starts_with("[Tallyglass] Game layout ");
+    });
     out.escapes += simhost::callback_escapes();
     out.faults_thrown = simhost::faults_thrown();
     if (record) {
@@ -252,6 +262,10 @@ Outcome play(std::optional<Injection> fault = std::nullopt) {
             out.labels.push_back(record_label(r));
         }
         out.absorbing = absorbing_calls(out.records);
+        const auto first_register =
+            std::find_if(out.records.begin(), out.records.end(),
+                         [](const CallRecord& r) { return r.op == Op::RegisterHook; });
+        out.bind_end = static_cast<std::uint64_t>(first_register - out.records.begin()) - 1;
     }
     simhost::reset();
     return out;
@@ -274,6 +288,9 @@ Expectation expect(const Outcome& ref, std::size_t i, const std::string& path) {
     if (i < ref.init_end) {
         if (r.op == Op::OutputSend) { // a registered hook stays recorded as registered
             return {"on_unreal_init / " + what, std::nullopt, false, ""};
+        }
+        if (i < ref.bind_end) { // the binding it struck fails, with its own line
+            return {"bind_game_layout / " + what, std::nullopt, false, ""};
         }
         return {"register_hook / " + what, register_failed + path + ": ", false, ""};
     }
@@ -350,6 +367,8 @@ TEST(FaultSweep, EveryHostCallOfATradeSessionFailsInTurn) {
                                   run.log[static_cast<std::size_t>(lines_before)] == want.front()),
                  "the failure line does not follow the clean session's lines up to the fault"},
                 {!run.in_text_rewrite, "the re-entry guard stayed set"},
+                {run.layout_lines == (e.site.starts_with("bind_game_layout") ? 1 : 0),
+                 "not one layout line for a fault while the layout is read"},
                 {run.fresh_text == run.fresh_expected,
                  "the fresh text became \"" + run.fresh_text + "\""},
                 {run.hooks_left == left, "wrong hooks left with the host after the unload"},

@@ -8,6 +8,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <simhost/install.hpp>
+#include <simhost/layout.hpp>
 #include <sstream>
 
 #include "config/settings.hpp"
@@ -59,6 +60,10 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
         std::string json;
         std::string error;
     };
+    std::string edit_names;
+    for (const auto& edit : simhost::game::layout_edits()) {
+        edit_names += (edit_names.empty() ? "" : ", ") + std::string(edit.name);
+    }
     const Case cases[] = {
         {"{", "trade.json: line 1, column 2: expected well-formed JSON (syntax error while "
               "parsing object key - unexpected end of input; expected string literal)"},
@@ -69,8 +74,12 @@ TEST(Scenario, BadFilesNameTheFieldAndWhatWasExpected) {
                                   "to read (number overflow parsing '1e999')"},
         {"[]", "trade.json: (document): expected a JSON object"},
         {R"({"tarder": []})", "trade.json: tarder: expected no such key; a scenario has ini, "
-                              "trader, player, offer_buy, offer_sell, opens"},
+                              "trader, player, offer_buy, offer_sell, opens, game_update"},
         {R"({"ini": 5})", "trade.json: ini: expected a string"},
+        {R"({"game_update": ["text-moved", "text-gone"]})",
+         "trade.json: game_update[1]: expected one of " + edit_names},
+        {R"({"game_update": "text-moved"})",
+         "trade.json: game_update: expected a list of the game's layout changes: " + edit_names},
         {R"({"opens": 0})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"opens": 10001})", "trade.json: opens: expected a whole number from 1 to 10000"},
         {R"({"opens": 1.5})", "trade.json: opens: expected a whole number from 1 to 10000"},
@@ -150,6 +159,25 @@ TEST(Session, SmallTradeAsJson) {
     EXPECT_TRUE(note["color"].is_null());
     EXPECT_EQ(doc["slots"][2]["panel"], "player");
     EXPECT_EQ(doc["slots"][2]["text"], "60 (60)");
+}
+
+// A patched game: the player sees the game's own prices and the one line that says why.
+TEST(Session, AGameUpdateThatMovedAFieldLeavesTheTradeUntouched) {
+    const auto result = sim::play(parse_scenario(R"({
+        "game_update": ["slot-position-retyped"],
+        "trader": [{"item": "Iron Sword", "base": 133, "price": 120}],
+        "offer_sell": [{"item": "Wolf Pelt", "base": 80, "price": 60}]})",
+                                                 "patched.json"),
+                                  {});
+    EXPECT_EQ(std::count(result.log.begin(), result.log.end(),
+                         "[Tallyglass] Game layout changed: InventorySlotData has no 4-byte "
+                         "IntProperty at offset 40 (found ByteProperty); trade values are off.\n"),
+              1);
+    ASSERT_EQ(result.slots.size(), 2u);
+    for (const auto& slot : result.slots) {
+        EXPECT_EQ(slot.text, slot.game_text) << slot.item;
+        EXPECT_FALSE(slot.color.has_value()) << slot.item;
+    }
 }
 
 // What a player installed: played with its own settings, with the defaults when the mod does not

@@ -1,4 +1,5 @@
 // Classes and their script functions, and how the game and the mod call them.
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -11,7 +12,7 @@ using detail::world;
 using RC::Unreal::ObjectAccess;
 
 UFunction* find_in(const UClass* cls, StringView name) {
-    for (UFunction* f : cls->functions) {
+    for (UFunction* f : detail::rec(cls)->functions) {
         const auto& record = record_of(f);
         if (!record.removed && record.name == name) {
             return f;
@@ -21,7 +22,7 @@ UFunction* find_in(const UClass* cls, StringView name) {
 }
 
 UFunction* find_in_chain(const UClass* cls, StringView name) {
-    for (; cls; cls = cls->super) {
+    for (; cls; cls = detail::rec(cls)->super) {
         if (UFunction* f = find_in(cls, name)) {
             return f;
         }
@@ -60,10 +61,12 @@ UFunction* detail::function_at_path(StringView path) {
 }
 
 UClass* define_class(StringView package, StringView name, UClass* super) {
-    auto cls = std::make_unique<UClass>();
+    auto cls = std::make_unique<detail::ClassRecord>();
     cls->package = String(package);
     cls->name = String(name);
-    cls->super = super;
+    cls->super = detail::rec(super);
+    cls->reflected.super = super;
+    ObjectAccess::properties(cls.get()) = &cls->reflected;
     world().classes.push_back(std::move(cls));
     return world().classes.back().get();
 }
@@ -77,24 +80,39 @@ UClass* find_class(StringView name) {
     return nullptr;
 }
 
-void set_lifecycle(UClass* cls, ObjectHook construct, ObjectHook destruct) {
+void set_lifecycle(UClass* c, ObjectHook construct, ObjectHook destruct) {
+    auto* cls = detail::rec(c);
     cls->construct = std::move(construct);
     cls->destruct = std::move(destruct);
 }
 
-UFunction* define_function(UClass* cls, StringView name, std::uint16_t params_size,
+UFunction* define_function(UClass* owner, StringView name, std::uint16_t params_size,
                            int return_offset, NativeCode native, FunctionKind kind) {
+    auto* cls = detail::rec(owner);
     auto record = std::make_unique<detail::FunctionRecord>(
-        detail::FunctionRecord{cls, String(name), params_size, return_offset, std::move(native),
-                               kind, false, detail::name_index(name, true)});
+        detail::FunctionRecord{owner, String(name), params_size, return_offset, std::move(native),
+                               kind, false, detail::name_index(name, true), 0, 0xFFFF, {}});
     UFunction* function = detail::new_function(
         cls->package + STR(".") + cls->name + STR(":") + String(name), std::move(record));
     cls->functions.push_back(function);
+    // The game's reflection of it: its parameters as the installed layout declares them.
+    for (const auto& row : game::installed_layout().functions) {
+        if (row.owner == cls->name && row.name == name) {
+            auto& rec = detail::record_of(function);
+            detail::declare_properties(rec.parameters, row.parameters);
+            rec.num_parms = static_cast<std::uint8_t>(row.parameters.size());
+            for (const auto& p : row.parameters) {
+                if (p.flags & 0x400) {
+                    rec.return_value_offset = static_cast<std::uint16_t>(p.offset);
+                }
+            }
+        }
+    }
     return function;
 }
 
 void remove_function(UClass* cls, StringView name) {
-    for (UFunction* f : cls->functions) {
+    for (UFunction* f : detail::rec(cls)->functions) {
         if (record_of(f).name == name) {
             record_of(f).removed = true;
         }
@@ -118,7 +136,7 @@ UFunction* function_at(StringView path) {
 }
 
 String class_name(UClass* cls) {
-    return cls->name;
+    return detail::rec(cls)->name;
 }
 
 void call(UObject* object, UFunction* function, void* params) {
@@ -146,7 +164,7 @@ auto UObject::GetFunctionByNameInChain(const TCHAR* name) -> UFunction* {
     host_call(Op::GetFunctionByNameInChain, this, name);
     const int wanted = simhost::detail::name_index(name, false);
     struct Frame {
-        const UClass* cls;
+        const simhost::detail::ClassRecord* cls;
         std::size_t child;
     };
     auto frame = std::make_unique<Frame>(Frame{ObjectAccess::cls(this), 0});
@@ -162,9 +180,8 @@ auto UObject::GetFunctionByNameInChain(const TCHAR* name) -> UFunction* {
     return nullptr;
 }
 
-auto UObject::GetFunctionByNameInChain(FName) -> UFunction* {
-    simhost::detail::crash("GetFunctionByNameInChain(FName): no FName exists in the simulated "
-                           "engine");
+auto UObject::GetFunctionByNameInChain(FName name) -> UFunction* {
+    return GetFunctionByNameInChain(name.ToString().c_str());
 }
 
 auto UObject::ProcessEvent(UFunction* function, void* Parms) -> void {
@@ -174,6 +191,15 @@ auto UObject::ProcessEvent(UFunction* function, void* Parms) -> void {
                        : StringViewType());
     if (!function) {
         simhost::detail::crash("ProcessEvent with a null UFunction");
+    }
+    // As the engine does, it takes the function's whole parameter block into the call's frame: a
+    // block shorter than GetParmsSize is read past its end (AddressSanitizer reports it).
+    const std::size_t size = simhost::detail::record_of(function).parms_size;
+    if (Parms && size > 0) {
+        alignas(16) std::byte small[256];
+        std::unique_ptr<std::byte[]> large;
+        std::byte* frame = size <= sizeof(small) ? small : (large.reset(new std::byte[size]), large.get());
+        std::memcpy(frame, Parms, size);
     }
     simhost::detail::run(this, function, Parms);
 }

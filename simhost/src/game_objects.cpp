@@ -1,6 +1,7 @@
 // The game's objects and calls as tests and tools set up and play a trade: slot data, base
 // configs, text blocks, and the game running UpdateInventory, SetListItemsBP, GetItemAt and
 // SetText.
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <simhost/game.hpp>
@@ -15,19 +16,28 @@ UObject* new_slot_data(StringView name, const SlotFields& fields, UObject* outer
     return object;
 }
 
+void write_property(UObject* object, StringView cls, StringView property, const void* value,
+                    std::size_t size) {
+    if (const PropertyRow* row = find_row(cls, property)) {
+        std::memcpy(storage(object) + row->offset, value,
+                    std::min(size, static_cast<std::size_t>(row->size)));
+    }
+}
+
 void set_slot_fields(UObject* slot_data, const SlotFields& fields) {
-    write_field(slot_data, slot_pos, fields.pos);
-    write_field(slot_data, slot_current, fields.current);
-    write_field(slot_data, slot_previous, fields.previous);
-    write_field(slot_data, slot_amount, fields.amount);
-    write_field(slot_data, slot_skip, fields.skip);
-    write_field(slot_data, slot_trader_index, fields.trader_index);
-    write_field(slot_data, slot_show, fields.show);
+    const auto cls = STR("InventorySlotData");
+    write_property(slot_data, cls, STR("Pos"), fields.pos);
+    write_property(slot_data, cls, STR("CurrentValue"), fields.current);
+    write_property(slot_data, cls, STR("PreviousValue"), fields.previous);
+    write_property(slot_data, cls, STR("Amount"), fields.amount);
+    write_property(slot_data, cls, STR("bSkip"), fields.skip);
+    write_property(slot_data, cls, STR("TraderIndex"), fields.trader_index);
+    write_property(slot_data, cls, STR("bShow"), fields.show);
 }
 
 UObject* new_base_config(StringView name, std::int32_t base_value) {
     UObject* object = new_object(find_class(STR("ItemBaseConfig")), name);
-    write_field(object, config_base_value, base_value);
+    write_property(object, STR("ItemBaseConfig"), STR("BaseValue"), base_value);
     return object;
 }
 

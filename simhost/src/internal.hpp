@@ -2,29 +2,37 @@
 #pragma once
 
 #include <Unreal/FText.hpp>
+#include <Unreal/Property/FArrayProperty.hpp>
+#include <Unreal/Property/FBoolProperty.hpp>
+#include <Unreal/Property/FByteProperty.hpp>
+#include <Unreal/Property/FObjectProperty.hpp>
+#include <Unreal/Property/FStructProperty.hpp>
+#include <Unreal/Property/FTextProperty.hpp>
+#include <Unreal/Property/NumericPropertyTypes.hpp>
+#include <Unreal/UClass.hpp>
 #include <Unreal/UFunction.hpp>
 #include <Unreal/UFunctionStructs.hpp>
 #include <memory>
 #include <simhost/engine.hpp>
+#include <simhost/layout.hpp>
 #include <string>
 
+namespace simhost::detail {
+struct ClassRecord;
+}
+
 namespace RC::Unreal {
-class UClass {
-public:
-    simhost::String package;
-    simhost::String name;
-    UClass* super{};
-    std::vector<UFunction*> functions; // objects of the store
-    simhost::ObjectHook construct;
-    simhost::ObjectHook destruct;
+// A struct's own properties, owned by the struct's record; array elements' properties too.
+struct UStructProperties {
+    UStruct* super{};
+    std::vector<std::unique_ptr<FProperty>> owned;
+    std::vector<FProperty*> properties; // its own, in order
+    std::int32_t size{};
 };
 
 struct FFrame {
     void* Locals{};
 };
-
-// Opaque to mods; no mod can make one in the simulated engine.
-class FName {};
 
 // One engine text. The simulated engine keeps one per distinct string and counts the references
 // to it, so that texts nothing releases cost a count, not memory.
@@ -42,14 +50,56 @@ struct ObjectAccess {
         object->OuterPrivate = outer;
     }
     static int index(const UObject* object) { return object->InternalIndex; }
-    static UClass* cls(const UObject* object) { return object->ClassPrivate; }
+    static simhost::detail::ClassRecord* cls(const UObject* object);
     static UObject* outer(const UObject* object) { return object->OuterPrivate; }
     static UObject* construct(std::byte* where) { return new (where) UObject(); }
     static UFunction* construct_function(std::byte* where) { return new (where) UFunction(); }
+    static UStructProperties*& properties(UStruct* s) { return s->Properties; }
+    static std::uint32_t& name_index(FName& name) { return name.ComparisonIndex; }
+    static void init_field(FField* field, FFieldClass* cls, FName name) {
+        field->ClassPrivate = cls;
+        field->NamePrivate = name;
+    }
+    static void init_property(FProperty* p, std::int32_t offset, std::int32_t size,
+                              EPropertyFlags flags) {
+        p->Offset_Internal = offset;
+        p->ElementSize = size;
+        p->PropertyFlags = flags;
+    }
+    static UClass*& property_class(FObjectPropertyBase* p) { return p->PropertyClass; }
+    static FProperty*& inner(FArrayProperty* p) { return p->Inner; }
+    template <class T> static std::unique_ptr<FProperty> make_property() {
+        return std::unique_ptr<FProperty>(new T());
+    }
 };
 } // namespace RC::Unreal
 
 namespace simhost::detail {
+// A class's own data: the engine's UClass with the simulated engine's record of it.
+struct ClassRecord final : RC::Unreal::UClass {
+    String package;
+    String name;
+    ClassRecord* super{};
+    std::vector<UFunction*> functions; // objects of the store
+    ObjectHook construct;
+    ObjectHook destruct;
+    std::size_t object_size = object_storage_size; // of each of its objects
+    RC::Unreal::UStructProperties reflected;
+};
+inline ClassRecord* rec(UClass* cls) {
+    return static_cast<ClassRecord*>(cls);
+}
+inline const ClassRecord* rec(const UClass* cls) {
+    return static_cast<const ClassRecord*>(cls);
+}
+} // namespace simhost::detail
+
+inline simhost::detail::ClassRecord* RC::Unreal::ObjectAccess::cls(const UObject* object) {
+    return simhost::detail::rec(object->ClassPrivate);
+}
+
+namespace simhost::detail {
+
 // A script function's own data, beside its object.
 struct FunctionRecord {
     UClass* owner{};
@@ -60,6 +110,10 @@ struct FunctionRecord {
     FunctionKind kind{};
     bool removed{};
     int name_index{}; // its name in the engine's name table
+    // As its reflection reports them: set when its parameters are declared.
+    std::uint8_t num_parms{};
+    std::uint16_t return_value_offset{0xFFFF};
+    RC::Unreal::UStructProperties parameters;
 };
 FunctionRecord& record_of(UFunction* function);
 // The engine's FName of a text: its index in the name table, made when `add`, else -1 when none.
@@ -95,6 +149,10 @@ private:
 };
 // The script function at "/Script/Package.Class:Function", or null.
 UFunction* function_at_path(StringView path);
+// The properties of a class or a function's parameters, from rows of the game's layout table.
+void declare_properties(RC::Unreal::UStructProperties& to,
+                        const std::vector<game::PropertyRow>& rows);
+void set_installed_layout(const game::LayoutTable& layout);
 // The game's per-object state lives in game.cpp; reset() clears it with the rest of the world.
 void clear_game_state();
 // Runs the function's native code between its hooks' pre- and post-callbacks.

@@ -66,7 +66,7 @@ void detail::ObjectStore::clear() {
     // Destroy in reverse creation order so outers outlive what they hold.
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         auto* object = reinterpret_cast<UObject*>(it->storage.get());
-        for (UClass* c = ObjectAccess::cls(object); c; c = c->super) {
+        for (auto* c = ObjectAccess::cls(object); c; c = c->super) {
             if (c->destruct) {
                 c->destruct(object);
                 break;
@@ -78,11 +78,13 @@ void detail::ObjectStore::clear() {
 
 UObject* new_object(UClass* cls, StringView name, UObject* outer) {
     auto& w = world();
-    ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), String(name), nullptr};
+    // At the class's declared size, so that a read past an object's end is seen.
+    ObjectRecord rec{std::make_unique<std::byte[]>(detail::rec(cls)->object_size), String(name),
+                     nullptr};
     UObject* object = ObjectAccess::construct(rec.storage.get());
     ObjectAccess::init(object, static_cast<int>(w.objects.records.size()), cls, outer);
     w.objects.records.push_back(std::move(rec));
-    for (UClass* c = cls; c; c = c->super) {
+    for (auto* c = detail::rec(cls); c; c = c->super) {
         if (c->construct) {
             c->construct(object);
             break;
@@ -97,6 +99,7 @@ UFunction* new_function(String path, std::unique_ptr<FunctionRecord> function) {
     ObjectRecord rec{std::make_unique<std::byte[]>(object_storage_size), std::move(path),
                      std::move(function)};
     UFunction* object = ObjectAccess::construct_function(rec.storage.get());
+    ObjectAccess::properties(object) = &rec.function->parameters;
     ObjectAccess::init(object, static_cast<int>(w.objects.records.size()),
                        find_class(STR("Function")), nullptr);
     w.objects.records.push_back(std::move(rec));
@@ -110,6 +113,13 @@ FunctionRecord& record_of(UFunction* function) {
 UObject* object_at_path(StringView path) {
     if (UFunction* function = function_at_path(path)) {
         return function;
+    }
+    for (auto& cls : world().classes) {
+        if (path.size() == cls->package.size() + 1 + cls->name.size() &&
+            path.starts_with(cls->package) && path[cls->package.size()] == CharType('.') &&
+            path.ends_with(cls->name)) {
+            return cls.get();
+        }
     }
     for (auto& rec : world().objects.records) {
         auto* object = reinterpret_cast<UObject*>(rec.storage.get());

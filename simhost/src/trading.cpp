@@ -29,8 +29,8 @@ const char* panel_name(Panel panel) {
     return "?";
 }
 
-Screen build_screen() {
-    game::install();
+Screen build_screen(const game::LayoutTable& layout) {
+    game::install(layout);
     Screen s;
     auto* package = new_object(find_class(STR("Package")), STR("/Engine/Transient"));
     auto* engine = new_object(find_class(STR("GameEngine")), STR("GameEngine_0"), package);
@@ -47,7 +47,7 @@ Screen build_screen() {
         auto* tree = widget_tree(inventory_main);
         list = new_object(find_class(STR("DiscreteItemViewWidget")), STR("ItemList"), tree);
         base = game::new_inventory_base(String(name) + STR("_InventoryBaseTrading"), instance);
-        write_field(inventory_main, game::inventory_main_base_trading, base);
+        game::write_property(inventory_main, STR("W_Inventory_Main_C"), STR("InventoryBaseTrading"), base);
     };
     inventory(STR("W_TradingInventory_Buy"), s.trader_inventory_main, s.trader_list, s.trader_base);
     inventory(STR("W_TradingInventory_Sell"), s.player_inventory_main, s.player_list,
@@ -58,7 +58,7 @@ Screen build_screen() {
         balance = new_object(find_class(STR("TradingBalanceInventory")),
                              STR("TradingBalanceInventory_0"), widget_tree(widget));
         base = game::new_inventory_base(String(name) + STR("_InventoryBaseTrading"), instance);
-        write_field(balance, game::balance_inventory_base, base);
+        game::write_property(balance, STR("TradingBalanceInventory"), STR("m_InventoryBaseTrading"), base);
     };
     section(STR("W_Trading_BalanceSection_Buy"), s.buy_balance, s.offer_buy_base);
     section(STR("W_Trading_BalanceSection_Sell"), s.sell_balance, s.offer_sell_base);
@@ -101,7 +101,7 @@ UObject* new_item_config(const Item& item) {
     }
     auto* package = new_object(find_class(STR("Package")), STR("/Game/Items/") + item.name);
     UObject* config = new_object(find_class(STR("ItemBaseConfig")), item.name, package);
-    write_field(config, game::config_base_value, *item.base);
+    game::write_property(config, STR("ItemBaseConfig"), STR("BaseValue"), *item.base);
     return config;
 }
 } // namespace
@@ -143,7 +143,7 @@ Slot& Screen::add(Panel which, const Item& item) {
     UObject* widget = new_object(find_class(STR("W_Inventory_Slot_C")),
                                  STR("W_Inventory_Slot_C") + tag, slot_tree(which, where.holder));
     if (item.slot_data) {
-        write_field(widget, game::slot_widget_data, slot_data);
+        game::write_property(widget, STR("W_Inventory_Slot_C"), STR("SlotData"), slot_data);
     }
     UObject* text_block = game::new_text_block(STR("Text_Value"), widget_tree(widget));
 

@@ -146,7 +146,7 @@ struct TextTable {
 struct World {
     // Before the objects, so that the classes outlive them: destroying an object runs a hook
     // its class holds.
-    std::deque<std::unique_ptr<UClass>> classes;
+    std::deque<std::unique_ptr<ClassRecord>> classes;
     // Before the objects too: a text block releases its text as it goes.
     TextTable texts;
     ObjectStore objects;

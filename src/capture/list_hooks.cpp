@@ -48,14 +48,16 @@ std::optional<ListAccess> open_list(Tallyglass& mod, host::Object* list, StringV
 // fetches, the game's own among them, have return storage of their own and are read as before.
 host::Object* fetch_entry(Tallyglass& mod, host::Object* list, host::Function* get_item_at,
                           std::int32_t index) {
-    ObjectAtParams params{index, {}, nullptr};
+    const CallBlock& block = mod.layout.get_item_at;
+    CallParams params(block);
+    params.set(block.argument, index);
     struct OwnFetch {
         Tallyglass& mod;
         const void* outer; // of a fill of another list, nested in the game's GetItemAt
         ~OwnFetch() { mod.own_fetch_result = outer; }
-    } own{mod, std::exchange(mod.own_fetch_result, &params.result)};
-    host::process_event(list, get_item_at, &params);
-    return static_cast<host::Object*>(params.result);
+    } own{mod, std::exchange(mod.own_fetch_result, params.at(block.result))};
+    host::process_event(list, get_item_at, params.data());
+    return params.get<host::Object*>(block.result);
 }
 
 void read_entries(Tallyglass& mod, host::Object* list, TradeSide side, const ListAccess& access,
@@ -91,16 +93,16 @@ void read_list(Tallyglass& mod, host::Context& context) {
     if (!access) {
         return;
     }
-    CountParams count{0};
-    host::process_event(list, access->get_num_items, &count);
-    if (static_cast<std::uint32_t>(count.result) >
-        static_cast<std::uint32_t>(limits::max_list_items)) {
+    CallParams params(mod.layout.get_num_items);
+    host::process_event(list, access->get_num_items, params.data());
+    const auto count = params.get<std::int32_t>(mod.layout.get_num_items.result);
+    if (static_cast<std::uint32_t>(count) > static_cast<std::uint32_t>(limits::max_list_items)) {
         if (mod.config.DebugLogging) {
-            LogLine(STR("List hook skipped: implausible item count=")).add(count.result).send();
+            LogLine(STR("List hook skipped: implausible item count=")).add(count).send();
         }
         return;
     }
-    read_entries(mod, list, side, *access, count.result);
+    read_entries(mod, list, side, *access, count);
 }
 
 void read_fetched_entry(Tallyglass& mod, host::Context& context) {

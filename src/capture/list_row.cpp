@@ -19,11 +19,12 @@ LogLine summary_line(StringView head, std::int32_t calls, TradeSide side) {
     return line;
 }
 
-host::Object* base_config_at(host::Object* inventory, host::Function* get_base_config,
-                             std::int32_t pos) {
-    ObjectAtParams params{pos, {}, nullptr};
-    host::process_event(inventory, get_base_config, &params);
-    return static_cast<host::Object*>(params.result);
+host::Object* base_config_at(const CallBlock& block, host::Object* inventory,
+                             host::Function* get_base_config, std::int32_t pos) {
+    CallParams params(block);
+    params.set(block.argument, pos);
+    host::process_event(inventory, get_base_config, params.data());
+    return params.get<host::Object*>(block.result);
 }
 
 void add_slot_numbers(LogLine& line, const SlotFields& fields, std::int32_t base) {
@@ -72,7 +73,7 @@ bool Tallyglass::read_slot_data_row(TradeSide side, host::Object* slot_data,
     if (!get_base_config) {
         return false;
     }
-    host::Object* base_config = base_config_at(source.owner(), get_base_config, fields.pos);
+    host::Object* base_config = base_config_at(layout.get_base_config, source.owner(), get_base_config, fields.pos);
     if (!base_config) {
         return false;
     }

@@ -2,6 +2,7 @@
 // position, and a slot's numbers as their row lines show them.
 #pragma once
 
+#include "game/bindings.hpp"
 #include "game/layout.hpp"
 #include "game/limits.hpp"
 #include "host/host.hpp"
@@ -26,8 +27,8 @@ inline bool position_in_range(std::int32_t pos) {
 }
 
 // Calls the game's GetBaseConfigByPos on `inventory`; the base config object, or null.
-host::Object* base_config_at(host::Object* inventory, host::Function* get_base_config,
-                             std::int32_t pos);
+host::Object* base_config_at(const CallBlock& block, host::Object* inventory,
+                             host::Function* get_base_config, std::int32_t pos);
 
 // "; pos=..; current=..; previous=..; base=..; amount=..; show=..; trader_index=..".
 void add_slot_numbers(LogLine& line, const SlotFields& fields, std::int32_t base);

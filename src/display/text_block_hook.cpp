@@ -79,22 +79,35 @@ FoundRow copy_of(const Tallyglass& mod, const ItemRow& row, TextMatch match) {
     return out;
 }
 
+// The slot's list entry read when the cache lacks it.
+const ItemRow* read_on_demand(Tallyglass& mod, const NamedObject& slot, host::Object* slot_data,
+                              const ValueText& value) {
+    if (!slot_data || !slot.object || !trading_inventory.found_in(value.name) ||
+        !mod.layout.on(Part::OnDemandRead)) {
+        return nullptr;
+    }
+    host::Object* owner = mod.find_trading_owner(slot.object, slot.name);
+    if (!owner) {
+        return nullptr;
+    }
+    BaseConfigSource source(owner);
+    // Preset to the per-call cap, so that this read writes no list row line.
+    std::int32_t logged = limits::list_rows_per_call;
+    mod.read_slot_data_row(value.side, slot_data, source, on_demand_list_index, logged);
+    return find_row(mod.rows, mod.capture_generation, value.side, slot_data);
+}
+
 // By the slot's data object, reading the slot's list entry on demand when the cache lacks it, and
 // last by the number shown. Each object is named once: the text block's name starts the walk to
 // its slot, the slot's starts the walk to the list's owner.
 std::optional<FoundRow> find_item_row(Tallyglass& mod, host::Object* text_block,
                                       const ValueText& value) {
-    const NamedObject slot = mod.find_slot_widget(text_block, value.name);
-    host::Object* slot_data = mod.slot_data_of(slot.object);
-    const ItemRow* found = find_row(mod.rows, mod.capture_generation, value.side, slot_data);
-    if (!found && slot_data && slot.object && trading_inventory.found_in(value.name)) {
-        if (host::Object* owner = mod.find_trading_owner(slot.object, slot.name)) {
-            BaseConfigSource source(owner);
-            // Preset to the per-call cap, so that this read writes no list row line.
-            std::int32_t logged = limits::list_rows_per_call;
-            mod.read_slot_data_row(value.side, slot_data, source, on_demand_list_index, logged);
-            found = find_row(mod.rows, mod.capture_generation, value.side, slot_data);
-        }
+    const ItemRow* found = nullptr;
+    if (mod.layout.on(Part::SlotMatch)) {
+        const NamedObject slot = mod.find_slot_widget(text_block, value.name);
+        host::Object* slot_data = mod.slot_data_of(slot.object);
+        found = find_row(mod.rows, mod.capture_generation, value.side, slot_data);
+        found = found ? found : read_on_demand(mod, slot, slot_data, value);
     }
     if (found) {
         return copy_of(mod, *found, TextMatch::SlotData);
@@ -116,7 +129,7 @@ bool set_value_text(Tallyglass& mod, host::Object* text_block, host::Function* s
 Heatmap colour(Tallyglass& mod, host::Object* text_block, const ValueText& value,
                std::int32_t shown_base) {
     Heatmap heatmap;
-    if (!mod.config.HeatmapEnabled) {
+    if (!mod.config.HeatmapEnabled || !mod.layout.on(Part::Heatmap)) {
         return heatmap;
     }
     host::Function* set_color = host::find_function(text_block, STR("SetColorAndOpacity"));

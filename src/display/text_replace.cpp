@@ -34,7 +34,11 @@ bool Tallyglass::read_text_property(host::Object* object, std::size_t offset, St
 bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, const String& text) {
     const std::int32_t size = host::params_size(set_text);
     if (size < limits::min_text_size || size > limits::max_text_size) {
-        LogLine(STR("TextAppend skipped: implausible FText size ")).add(size).send();
+        // The block size is the game's: once it is implausible, it is so on every call.
+        if (!text_size_logged) {
+            text_size_logged = true;
+            LogLine(STR("TextAppend skipped: implausible FText size ")).add(size).send();
+        }
         return false;
     }
     // The reported size can be smaller than the text type the host builds in place. The block is
@@ -51,8 +55,14 @@ bool Tallyglass::call_set_text(host::Object* object, host::Function* set_text, c
 
 void Tallyglass::call_set_color_and_opacity(host::Object* object, host::Function* function,
                                             const LinearColor& color) {
-    SlateColorParams params{{color.R, color.G, color.B, color.A}, 0, {}};
-    host::process_event(object, function, &params);
+    // The colour, then its use rule (0: the colour given) and three zero bytes.
+    const CallBlock& block = layout.set_color;
+    CallParams params(block);
+    const float rgba[4] = {color.R, color.G, color.B, color.A};
+    for (std::int32_t i = 0; i < 4; ++i) {
+        params.set(block.argument + i * 4, rgba[i]);
+    }
+    host::process_event(object, function, params.data());
 }
 
 void Tallyglass::log_text_append_skip(StringView reason, const String& context) {

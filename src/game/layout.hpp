@@ -72,25 +72,6 @@ inline ArrayHeader read_array_header(const void* array) {
             read_field<std::int32_t>(array, 12)};
 }
 
-// GetBaseConfigByPos and GetItemAt: an int32 argument, four zero bytes, the returned object.
-struct ObjectAtParams {
-    std::int32_t index;
-    std::uint8_t zero[4];
-    void* result;
-};
-static_assert(sizeof(ObjectAtParams) == 16 && offsetof(ObjectAtParams, result) == 8);
-
-// GetNumItems: the int32 it returns.
-struct CountParams {
-    std::int32_t result;
-};
-static_assert(sizeof(CountParams) == 4);
-
-// SetColorAndOpacity: the colour, then its use rule (0: the colour given) and three zero bytes.
-struct SlateColorParams {
-    float rgba[4];
-    std::uint8_t rule;
-    std::uint8_t zero[3];
-};
-static_assert(sizeof(SlateColorParams) == 20 && offsetof(SlateColorParams, rule) == 16);
+// The parameter blocks of script calls are the game's own: their shapes are bound at start
+// (bindings.hpp) and built in a buffer of that size, never as a fixed struct.
 } // namespace tallyglass

@@ -51,17 +51,36 @@ void Tallyglass::on_unreal_init() {
     }
     quietly(
         [] { log_line(STR("[Tallyglass] Unreal initialized; registering configured hooks.\n")); });
-    if (config.ProbeValues || config.DisplayMode != ValueDisplayMode::Off) {
-        register_hook(value_hook, STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
-                      dispatch<Tallyglass, &Tallyglass::handle_update_inventory>);
-        register_hook(list_hook, STR("/Script/G1R.DiscreteItemViewWidget:SetListItemsBP"),
-                      dispatch<Tallyglass, &Tallyglass::handle_set_list_items>);
-        register_hook(get_item_at_hook, STR("/Script/G1R.DiscreteItemViewWidget:GetItemAt"),
-                      dispatch<Tallyglass, &Tallyglass::handle_get_item_at>);
+    const bool capture = config.ProbeValues || config.DisplayMode != ValueDisplayMode::Off;
+    const bool rewrite = config.DisplayMode == ValueDisplayMode::ValueTextAppend;
+    std::uint32_t wanted = 0;
+    if (capture) {
+        wanted |= Part::ValueCapture | Part::ListCapture;
+    }
+    if (rewrite) {
+        wanted |= Part::TextRewrite | Part::SlotMatch | Part::OnDemandRead;
+        wanted |= config.HeatmapEnabled ? static_cast<std::uint32_t>(Part::Heatmap) : 0;
+    }
+    // Once, before any hook can run: a hook whose layout changed is never registered.
+    layout = bind_game_layout(wanted);
+    if (capture) {
+        if (layout.on(Part::ValueCapture)) {
+            register_hook(value_hook, STR("/Script/G1R.TradingBalanceInventory:UpdateInventory"),
+                          dispatch<Tallyglass, &Tallyglass::handle_update_inventory>);
+        }
+        if (layout.on(Part::ListCapture)) {
+            register_hook(list_hook, STR("/Script/G1R.DiscreteItemViewWidget:SetListItemsBP"),
+                          dispatch<Tallyglass, &Tallyglass::handle_set_list_items>);
+            register_hook(get_item_at_hook, STR("/Script/G1R.DiscreteItemViewWidget:GetItemAt"),
+                          dispatch<Tallyglass, &Tallyglass::handle_get_item_at>);
+        }
     } else {
         quietly([] { log_line(STR("[Tallyglass] Value/list hooks disabled by config.\n")); });
     }
-    if (config.DisplayMode == ValueDisplayMode::ValueTextAppend) {
+    if (rewrite && !layout.on(Part::TextRewrite)) {
+        return;
+    }
+    if (rewrite) {
         register_hook(text_block_hook, STR("/Script/UMG.TextBlock:SetText"),
                       dispatch<Tallyglass, &Tallyglass::on_text_block_set_text>);
     } else {

@@ -9,6 +9,7 @@
 
 #include "capture/row_cache.hpp"
 #include "config/config.hpp"
+#include "game/bindings.hpp"
 #include "host/host.hpp"
 #include "ui/names.hpp"
 #include "ui/widgets.hpp"
@@ -97,6 +98,9 @@ public:
     bool text_row_cap_logged = false;
     bool in_text_rewrite = false;
     RowCache rows;
+    // The game's layout as bound at start; every part is on until then.
+    GameLayout layout;
+    bool text_size_logged = false;
     // The return storage of the GetItemAt call the SetListItemsBP hook is making now: the
     // GetItemAt hook that call fires leaves the entry to the list hook, which reads it anyway.
     const void* own_fetch_result = nullptr;

@@ -9,7 +9,7 @@ namespace tallyglass {
 namespace {
 // Class name and the blank after it: the object's class is exactly the slot class.
 constexpr StringView slot_widget_prefix = STR("W_Inventory_Slot_C ");
-constexpr TextPattern inventory_main(STR("W_Inventory_Main_C"));
+constexpr StringView inventory_main_prefix = STR("W_Inventory_Main_C ");
 constexpr TextPattern trading_inventory(STR("W_TradingInventory"));
 
 host::Object* read_object(host::Object* object, std::size_t offset) {
@@ -86,7 +86,9 @@ host::Object* Tallyglass::find_trading_owner(host::Object* object, StringView ob
     WalkName name(object_name);
     for (int step = 0; object && step < limits::max_objects_examined; ++step) {
         const StringView full_name = name.of(object, step);
-        if (inventory_main.found_in(full_name) && trading_inventory.found_in(full_name)) {
+        // Of that class itself: an object inside one (the slot widget) carries its name too, and
+        // its fields end before these offsets.
+        if (full_name.starts_with(inventory_main_prefix) && trading_inventory.found_in(full_name)) {
             if (auto* trading = read_object(object, offsets::inventory_main_base_trading)) {
                 return trading;
             }

@@ -116,6 +116,9 @@ std::string scenario_json(const Scenario& scenario) {
     if (scenario.opens != 1) {
         doc["opens"] = scenario.opens;
     }
+    if (!scenario.game_update.empty()) {
+        doc["game_update"] = scenario.game_update;
+    }
     for (std::size_t p = 0; p < replay_panels.size(); ++p) {
         ordered_json items = ordered_json::array();
         for (const ScenarioItem& item : replay::panel_items(scenario, p)) {

@@ -1,5 +1,7 @@
 #include "scenario.hpp"
 
+#include <simhost/layout.hpp>
+
 #include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -236,6 +238,29 @@ json read_document(std::string_view text, const Reader& reader, const ScenarioLi
 }
 } // namespace
 
+namespace {
+std::vector<std::string> game_update(const Reader& reader, const json& value,
+                                     const std::string& key) {
+    std::string names;
+    for (const auto& edit : simhost::game::layout_edits()) {
+        names += (names.empty() ? "" : ", ") + std::string(edit.name);
+    }
+    if (!value.is_array()) {
+        reader.fail(key, "a list of the game's layout changes: " + names);
+    }
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const std::string field = key + "[" + std::to_string(i) + "]";
+        const std::string name = reader.text(value[i], field);
+        if (!simhost::game::find_layout_edit(name)) {
+            reader.fail(field, "one of " + names);
+        }
+        out.push_back(name);
+    }
+    return out;
+}
+} // namespace
+
 Scenario parse_scenario(std::string_view text, const std::string& file,
                         const ScenarioLimits& limits) {
     Reader reader(file);
@@ -259,9 +284,11 @@ Scenario parse_scenario(std::string_view text, const std::string& file,
             *panel = reader.panel(value, key);
         } else if (key == "opens") {
             out.opens = reader.integer(value, key, 1, limits.opens);
+        } else if (key == "game_update") {
+            out.game_update = game_update(reader, value, key);
         } else {
             reader.fail(key, "no such key; a scenario has ini, trader, player, offer_buy, "
-                             "offer_sell, opens");
+                             "offer_sell, opens, game_update");
         }
     }
     return out;

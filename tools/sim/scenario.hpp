@@ -34,6 +34,9 @@ struct Scenario {
     std::vector<ScenarioItem> offer_buy;
     std::vector<ScenarioItem> offer_sell;
     std::int32_t opens = 1;
+    // Patches of the game's layout, as a game update might bring them, by name
+    // (simhost::game::layout_edits()).
+    std::vector<std::string> game_update;
 };
 
 // What a scenario may hold: enough for any trade worth watching (a panel of 1000 rows shows the

@@ -109,7 +109,11 @@ SessionResult play(const Scenario& scenario, const PlayOptions& options) {
                                  "there reads the Tallyglass.ini of its own folder");
     }
     simhost::reset();
-    auto screen = simhost::trading::build_screen();
+    simhost::game::LayoutTable layout = simhost::game::default_layout();
+    for (const std::string& edit : scenario.game_update) {
+        simhost::game::find_layout_edit(edit)->apply(layout);
+    }
+    auto screen = simhost::trading::build_screen(layout);
     const std::pair<Panel, const std::vector<ScenarioItem>*> panels[] = {
         {Panel::Trader, &scenario.trader},
         {Panel::Player, &scenario.player},

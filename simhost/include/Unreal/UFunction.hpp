@@ -1,4 +1,5 @@
-// A script function of the engine: an object, found by its path or by name in a class chain.
+// A script function of the engine: an object, found by its path or by name in a class chain. Its
+// parameters are its properties flagged CPF_Parm.
 #pragma once
 
 #include <Unreal/UStruct.hpp>
@@ -8,6 +9,10 @@ class UFunction : public UStruct {
 public:
     // The size in bytes of the function's parameter block.
     auto GetParmsSize() -> uint16&;
+    auto GetNumParms() -> uint8&;
+    // 0xFFFF when the function returns nothing.
+    auto GetReturnValueOffset() -> uint16&;
+    auto GetReturnProperty() -> FProperty*;
 
 protected:
     friend struct ObjectAccess;

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 #include <simhost/engine.hpp>
+#include <simhost/layout.hpp>
 
 namespace simhost::game {
 // Byte offsets inside the game's objects. Declared here apart from the mod's own layout on
@@ -24,8 +25,17 @@ inline constexpr std::size_t inventory_main_base_trading = 0x5E0;
 inline constexpr std::size_t slot_widget_data = 0x560;
 inline constexpr std::size_t text_block_text = 0x1A0;
 
-// Defines the engine's and the game's classes with their script functions. Call after reset().
-void install();
+// Defines the engine's and the game's classes with their script functions from the layout table.
+// Call after reset().
+void install(const LayoutTable& layout = default_layout());
+
+// The game's own write of a property of a class: at the installed layout's offset, at most the
+// property's width; nothing when the (patched) game has no such property.
+void write_property(UObject* object, StringView cls, StringView property, const void* value,
+                    std::size_t size);
+template <class T> void write_property(UObject* object, StringView cls, StringView property, T value) {
+    write_property(object, cls, property, &value, sizeof(T));
+}
 
 struct SlotFields {
     std::int32_t pos = 0;

@@ -74,6 +74,6 @@ private:
     UObject* slot_tree(Panel panel, UObject* holder);
 };
 
-// Installs the game (after reset()) and builds an empty trading screen.
-Screen build_screen();
+// Installs the game (after reset()), as patched to `layout`, and builds an empty trading screen.
+Screen build_screen(const game::LayoutTable& layout = game::default_layout());
 } // namespace simhost::trading
