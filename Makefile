@@ -26,9 +26,10 @@ deps:
 build/%/build.ninja: | deps
 	cmake --preset $* >/dev/null
 
-demo: build/default/build.ninja
-	cmake --build --preset default --parallel $(JOBS) --target tallyglass-sim
-	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
+# The simulator a user runs is the release build's; the debug build's is the tests'.
+demo: build/release/build.ninja
+	cmake --build --preset release --parallel $(JOBS) --target tallyglass-sim
+	./build/release/tools/sim/tallyglass-sim --picture build/demo-trade.svg
 	@echo "The trade as the player sees it: build/demo-trade.svg"
 
 test: test-linux test-asan test-windows fuzz-smoke test-release
