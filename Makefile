@@ -14,13 +14,26 @@ APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libg
 
 all: test
 
+# Debian's packages; Node.js and npm from Debian only when no node and npm are there (another
+# Node.js may be installed); then the workflow check's npm packages, at the versions of the
+# committed lock file, into build/npm (installed again only when the lock file changes).
+NPM_LOCK := tests/workflows/package-lock.json
+
 deps:
 	@missing=""; \
 	for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	{ command -v node && command -v npm; } >/dev/null 2>&1 || missing="$$missing nodejs npm"; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+	@if ! cmp -s $(NPM_LOCK) build/npm/installed-lock.json; then \
+	  echo "Installing the workflow check's npm packages into build/npm"; \
+	  rm -rf build/npm && mkdir -p build/npm && \
+	  cp tests/workflows/package.json $(NPM_LOCK) build/npm/ && \
+	  (cd build/npm && npm ci --no-audit --no-fund --cache "$$PWD/.npm-cache") && \
+	  cp $(NPM_LOCK) build/npm/installed-lock.json; \
 	fi
 
 build/%/build.ninja: | deps
