@@ -84,7 +84,8 @@ bench: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS)
 	./build/release/bench/tallyglass-bench
 
-# The zip for players (README, "Installing"), from the release build, in build/release/.
+# The zip of the simulated host's build, for trying an install with `tallyglass-sim --mods`
+# (docs/simulator.md), in build/release/. The zips for players come from the release workflow.
 package: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS) --target tallyglass_package
 
