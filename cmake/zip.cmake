@@ -30,4 +30,4 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip Mods Tall
 if(failed)
   message(FATAL_ERROR "Zipping ${stage} failed (${failed})")
 endif()
-message(STATUS "The zip for players: ${zip}")
+message(STATUS "Zipped: ${zip}")
