@@ -55,6 +55,14 @@ sim::Scenario builtin(std::int32_t opens = 1) {
     return s;
 }
 
+// The notes the replay writes for `trade` hold `text`.
+void expect_notes_hold(const sim::LogReading& reading, const sim::ReplayTrade& trade,
+                       const std::string& text) {
+    std::ostringstream notes;
+    sim::write_trade_notes(notes, reading, trade);
+    EXPECT_NE(notes.str().find(text), std::string::npos) << notes.str();
+}
+
 sim::LogReading read(const sim::SessionResult& first) {
     return sim::read_log(ue4ss_log(first.log), "UE4SS.log");
 }
@@ -163,14 +171,11 @@ TEST(Replay, TradeCutByTheRowCapsSaysSoAndReplaysWhatItHas) {
     EXPECT_EQ(trade.panels[1].rows, 10 + 4);
     std::vector<std::string> expected = shown(first);
     EXPECT_EQ(shown(replay(trade, s)), expected);
-    std::ostringstream notes;
-    sim::write_trade_notes(notes, reading, trade);
-    EXPECT_NE(notes.str().find("\n  trader may be incomplete: its list gave 24 rows, the most the "
-                               "mod logs per call.\n  trader: 6 items known from applied rows "
-                               "alone.\n  player: the game's texts may be missing: the mod's cap of "
-                               "36 applied rows per game session was reached.\n"),
-              std::string::npos)
-        << notes.str();
+    expect_notes_hold(reading, trade,
+                      "\n  trader may be incomplete: its list gave 24 rows, the most the "
+                      "mod logs per call.\n  trader: 6 items known from applied rows "
+                      "alone.\n  player: the game's texts may be missing: the mod's cap of "
+                      "36 applied rows per game session was reached.\n");
 }
 
 TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
@@ -181,11 +186,11 @@ TEST(Replay, LaterTradesOfASessionLoseWhatTheCapsTook) {
     }
     // 8 list rows and 10 applied rows per opening: 36 applied in the fourth, whose player is
     // known from its list rows alone, 48 list rows in the sixth, and none of either in the seventh.
-    EXPECT_EQ(trades, (std::vector<std::string>{
-                          "1: 4/4/0 4/4/0 1/1/0 1/1/0", "2: 4/4/0 4/4/0 1/1/0 1/1/0",
-                          "3: 4/4/0 4/4/0 1/1/0 1/1/0", "4: 4/4/4 4/0/4 1/1/0 1/1/0",
-                          "5: 4/0/4 4/0/4 1/0/4 1/0/4", "6: 4/0/4 4/0/6 1/0/4 1/0/4",
-                          "7: 0/0/6 0/0/6 1/0/4 1/0/4"}));
+    EXPECT_EQ(trades,
+              (std::vector<std::string>{"1: 4/4/0 4/4/0 1/1/0 1/1/0", "2: 4/4/0 4/4/0 1/1/0 1/1/0",
+                                        "3: 4/4/0 4/4/0 1/1/0 1/1/0", "4: 4/4/4 4/0/4 1/1/0 1/1/0",
+                                        "5: 4/0/4 4/0/4 1/0/4 1/0/4", "6: 4/0/4 4/0/6 1/0/4 1/0/4",
+                                        "7: 0/0/6 0/0/6 1/0/4 1/0/4"}));
     // Value rows run out first when most offers have no base: later trades hold applied rows only.
     sim::Scenario offers = builtin(8);
     offers.trader.clear();
@@ -278,15 +283,11 @@ TEST(Replay, SlotsWithoutARowAreCountedWhereTheLogShowsThem) {
     }
     EXPECT_EQ(unnamed, (std::vector<std::int64_t>{2, 0, 0, 1}));
     EXPECT_EQ(sim::trade_json(trade)["panels"]["trader"]["unnamed"], 2);
-    std::ostringstream notes;
-    sim::write_trade_notes(notes, reading, trade);
-    EXPECT_NE(
-        notes.str().find("  trader: the log has no row for 2 slots (list indices 1 and 2), so "
-                         "the replay lacks them: the mod writes none for an item without a "
-                         "base value or one the game skips.\n  offer_sell: the log has no "
-                         "row for 1 slot (slot index 0), so the replay lacks it"),
-        std::string::npos)
-        << notes.str();
+    expect_notes_hold(reading, trade,
+                      "  trader: the log has no row for 2 slots (list indices 1 and 2), so "
+                      "the replay lacks them: the mod writes none for an item without a "
+                      "base value or one the game skips.\n  offer_sell: the log has no "
+                      "row for 1 slot (slot index 0), so the replay lacks it");
 }
 
 TEST(Replay, LogsWithoutRowsSayHowToGetThem) {
