@@ -15,21 +15,35 @@ APT_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev clang-format libg
 
 all: test
 
+# Debian's packages; Node.js and npm from Debian only when no node and npm are there (another
+# Node.js may be installed); then the workflow check's npm packages, at the versions of the
+# committed lock file, into build/npm (installed again only when the lock file changes).
+NPM_LOCK := tests/workflows/package-lock.json
+
 deps:
 	@missing=""; \
 	for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	{ command -v node && command -v npm; } >/dev/null 2>&1 || missing="$$missing nodejs npm"; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+	@if ! cmp -s $(NPM_LOCK) build/npm/installed-lock.json; then \
+	  echo "Installing the workflow check's npm packages into build/npm"; \
+	  rm -rf build/npm && mkdir -p build/npm && \
+	  cp tests/workflows/package.json $(NPM_LOCK) build/npm/ && \
+	  (cd build/npm && npm ci --no-audit --no-fund --cache "$$PWD/.npm-cache") && \
+	  cp $(NPM_LOCK) build/npm/installed-lock.json; \
+	fi
 
 build/%/build.ninja: | deps
 	cmake --preset $* >/dev/null
 
-demo: build/default/build.ninja
-	cmake --build --preset default --parallel $(JOBS) --target tallyglass-sim
-	./build/default/tools/sim/tallyglass-sim --picture build/demo-trade.svg
+# The simulator a user runs is the release build's; the debug build's is the tests'.
+demo: build/release/build.ninja
+	cmake --build --preset release --parallel $(JOBS) --target tallyglass-sim
+	./build/release/tools/sim/tallyglass-sim --picture build/demo-trade.svg
 	@echo "The trade as the player sees it: build/demo-trade.svg"
 
 test: test-linux test-asan test-tsan test-windows fuzz-smoke test-release
@@ -76,7 +90,8 @@ bench: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS)
 	./build/release/bench/tallyglass-bench
 
-# The zip for players (README, "Installing"), from the release build, in build/release/.
+# The zip of the simulated host's build, for trying an install with `tallyglass-sim --mods`
+# (docs/simulator.md), in build/release/. The zips for players come from the release workflow.
 package: build/release/build.ninja
 	cmake --build --preset release --parallel $(JOBS) --target tallyglass_package
 

@@ -353,11 +353,11 @@ TEST(CommandLine, SignalEndsTheRunAndLeavesNoFolderBehind) {
     fs::remove_all(folder);
 }
 
-// The README's samples are what the tool prints: for the built-in trade, and --check-ini for the
-// settings file shown (saved with a byte-order mark, as the README says).
-TEST(CommandLine, ReadmeSamplesAreTheOutput) {
-    const auto readme =
-        testing_support::read_file(fs::path(TALLYGLASS_SAMPLE_INI).parent_path() / "README.md");
+// The simulator page's samples are what the tool prints: for the built-in trade, and --check-ini
+// for the settings file shown (saved with a byte-order mark, as the page says).
+TEST(CommandLine, DocumentedSamplesAreTheOutput) {
+    const auto readme = testing_support::read_file(fs::path(TALLYGLASS_SAMPLE_INI).parent_path() /
+                                                   "docs" / "simulator.md");
     auto block = [&](const std::string& start, std::size_t from) {
         const auto at = readme.find(start, from);
         const auto end = readme.find("```\n", at + start.size());

@@ -1,11 +1,14 @@
-// The mod as a player gets it, built in UE4SS's C++ mod layout: ue4ss/'s parent project over a
-// stand-in for UE4SS's source folder whose target UE4SS is the simulated host (ue4ss_stand_in/).
-// The repository builds there as the mod alone, its zip holds the mod's files of the README's
-// install tree, and the zip unpacked into a game is found and started by the host's loader.
+// The mod as a player gets it, built by the release job's recipe: the cmake lines of
+// docs/building.md, run as written from a MyMods folder whose RE-UE4SS is a stand-in for UE4SS's
+// source whose target UE4SS is the simulated host (ue4ss_stand_in/). The repository builds there
+// as the mod alone, its zip holds the mod's files of the README's install tree, and the zip
+// unpacked into a game is found and started by the host's loader.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <set>
+#include <sstream>
+#include <vector>
 
 #include "mod/tallyglass.hpp"
 #include "readme_tree.hpp"
@@ -63,26 +66,52 @@ std::set<std::string> mod_files_in_readme() {
     return files;
 }
 
-TEST(Package, BuiltInUE4SSsModLayoutItsZipIsTheReadmesTreeAndTheHostStartsIt) {
-    const fs::path build = TALLYGLASS_STAND_IN_BUILD;
+// The recipe's cmake lines: the shell block of docs/building.md's "Configure, build, zip" step.
+std::vector<std::string> recipe() {
+    const std::string page = read_file(TALLYGLASS_BUILDING_DOC);
+    const auto step = page.find("**Configure, build, zip**");
+    const auto start = page.find("```sh\n", step);
+    const auto end = page.find("```", start + 6);
+    std::vector<std::string> lines;
+    if (step == std::string::npos || start == std::string::npos || end == std::string::npos) {
+        return lines;
+    }
+    std::istringstream block(page.substr(start + 6, end - start - 6));
+    for (std::string line; std::getline(block, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.starts_with("cmake ")) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST(Package, TheReleaseRecipeBuildsInUE4SSsModLayoutItsZipIsTheReadmesTreeAndTheHostStartsIt) {
+    // MyMods/Tallyglass is this repository, MyMods/RE-UE4SS the stand-in, as the docs lay out.
+    const fs::path my_mods = fs::path(TALLYGLASS_STAND_IN_BUILD) / "MyMods";
+    fs::create_directories(my_mods);
+    for (const auto& [name, target] :
+         {std::pair<std::string, fs::path>{"Tallyglass", TALLYGLASS_SOURCE_DIR},
+          {"RE-UE4SS", fs::path(TALLYGLASS_SOURCE_DIR) / "tests" / "ue4ss_stand_in"}}) {
+        fs::remove(my_mods / name);
+        fs::create_directory_symlink(target, my_mods / name);
+    }
     const std::string cmake = quoted(TALLYGLASS_CMAKE);
-    const std::string source = TALLYGLASS_SOURCE_DIR;
-    const Ran configured =
-        run(cmake + " -S " + quoted(source + "/ue4ss") + " -B " + quoted(build.string()) + " -G " +
-            quoted(TALLYGLASS_GENERATOR) + " -DCMAKE_CXX_COMPILER=" + quoted(TALLYGLASS_CXX) +
-            " -DUE4SS_SOURCE_DIR=" + quoted(source + "/tests/ue4ss_stand_in") +
-            " -DTALLYGLASS_WERROR=ON");
-    ASSERT_EQ(configured.status, 0) << configured.output;
-    const Ran built =
-        run(cmake + " --build " + quoted(build.string()) + " --target tallyglass_package");
-    ASSERT_EQ(built.status, 0) << built.output;
+    const auto lines = recipe();
+    ASSERT_EQ(lines.size(), 3U) << "the recipe in " << TALLYGLASS_BUILDING_DOC;
+    for (const auto& line : lines) {
+        const Ran ran = run("cd " + quoted(my_mods.string()) + " && CXX=" + quoted(TALLYGLASS_CXX) +
+                            " " + cmake + line.substr(5));
+        ASSERT_EQ(ran.status, 0) << line << "\n" << ran.output;
+    }
+    const fs::path build = my_mods / "build";
     for (const char* part : {"simhost", "tests", "tools", "bench", "fuzz"}) {
         EXPECT_FALSE(fs::exists(build / "Tallyglass" / part)) << part << " was configured";
     }
 
     simhost::GameFolder game("package");
     const std::string version = testing_support::utf8(tallyglass::mod_version);
-    const fs::path zip = build / ("Tallyglass-" + version + ".zip");
+    const fs::path zip = build / ("Tallyglass-" + version + "-UE4SS-simulated.zip");
     const Ran unpacked = run(cmake + " -E chdir " + quoted(game.win64().string()) + " " + cmake +
                              " -E tar xf " + quoted(zip.string()));
     ASSERT_EQ(unpacked.status, 0) << unpacked.output;
