@@ -85,6 +85,7 @@ TEST(GameLayout, EveryBindingTurnsOffItsPartWithOneLine) {
         {"get-item-at-parameter-added",
          changed + "GetItemAt has no 16-byte parameter block (found 24 bytes)" + lists,
          Value | Text, true, true},
+        {"inventory-widgets-elsewhere", "", All, true, true}, // unchecked, as before
         {"slot-data-moved",
          changed + "W_Inventory_Slot_C has no 8-byte ObjectProperty at offset 1376 (found "
                    "nothing); value texts are matched by their number only.",

@@ -58,6 +58,15 @@ const std::vector<LayoutEdit> edits = {
          f.parameters.back().offset = 16;
          f.parameters.insert(f.parameters.begin() + 1, param(STR("Filter"), T::Int, 8, 4));
      }},
+    // Blueprint classes: the game may load them after start, or keep them under other paths.
+    {"inventory-widgets-elsewhere",
+     [](LayoutTable& t) {
+         for (auto& c : t.classes) {
+             if (c.name == STR("W_Inventory_Main_C") || c.name == STR("W_Inventory_Slot_C")) {
+                 c.package = STR("/Game/UI/Widgets/") + c.name;
+             }
+         }
+     }},
     {"slot-data-moved",
      [](LayoutTable& t) {
          set(t, STR("W_Inventory_Slot_C"), STR("SlotData"), T::Object, 0x568, 8);

@@ -79,12 +79,17 @@ public:
         }
     }
 
+    // A blueprint class (`content`) the game has not loaded at start, or keeps elsewhere, is left
+    // unchecked: turning its parts off would cost players more than the check can save them.
     void fields(std::uint32_t parts, const Char* path, const Char* cls_name,
-                std::vector<Field> wanted_fields) {
+                std::vector<Field> wanted_fields, bool content = false) {
         guarded(parts, path, [&] {
             host::Class* cls = host::find_class_at(path);
             if (!cls) {
-                return fail(parts, String(cls_name) + STR(" not found"));
+                if (!content) {
+                    fail(parts, String(cls_name) + STR(" not found"));
+                }
+                return;
             }
             check_fields(parts, cls, cls_name, wanted_fields);
         });
@@ -252,7 +257,8 @@ GameLayout bind_all(std::uint32_t wanted) {
     b.fields(lists, STR("/Game/UI/Inventory/W_Inventory_Main.W_Inventory_Main_C"),
              STR("W_Inventory_Main_C"),
              {{at(o::inventory_main_base), 8, object_type},
-              {at(o::inventory_main_base_trading), 8, object_type}});
+              {at(o::inventory_main_base_trading), 8, object_type}},
+             true);
     const auto list_capture = static_cast<std::uint32_t>(Part::ListCapture);
     b.function(list_capture, STR("/Script/G1R.DiscreteItemViewWidget:GetNumItems"),
                STR("GetNumItems"), 4, {{0, 4, int_type, true}});
@@ -260,7 +266,7 @@ GameLayout bind_all(std::uint32_t wanted) {
                16, {{0, 4, int_type, false}, {8, 8, object_type, true}}, true);
     b.fields(static_cast<std::uint32_t>(Part::SlotMatch),
              STR("/Game/UI/Inventory/W_Inventory_Slot.W_Inventory_Slot_C"),
-             STR("W_Inventory_Slot_C"), {{at(o::slot_widget_data), 8, object_type}});
+             STR("W_Inventory_Slot_C"), {{at(o::slot_widget_data), 8, object_type}}, true);
     const auto text = static_cast<std::uint32_t>(Part::TextRewrite);
     const auto text_size = static_cast<std::int32_t>(host::text_type_size());
     b.fields(text, STR("/Script/UMG.TextBlock"), STR("TextBlock"),
