@@ -23,9 +23,9 @@ constexpr auto time_for_reloads = std::chrono::seconds(30);
 // host's own, and the mod's at start, registration and unload. Those of the game thread, from its
 // hooks, come between them anywhere.
 bool lifecycle_line(const std::string& line) {
-    for (const char* head : {"[Tallyglass] Loaded", "[Tallyglass] Unreal initialized",
-                             "[Tallyglass] Registered hook", "[Tallyglass] Unregistered hook",
-                             "[Tallyglass] Hook callbacks still running"}) {
+    for (const char* head :
+         {"[Tallyglass] Loaded", "[Tallyglass] Unreal initialized", "[Tallyglass] Registered hook",
+          "[Tallyglass] Unregistered hook", "[Tallyglass] Hook callbacks still running"}) {
         if (line.starts_with(head)) {
             return true;
         }
@@ -35,13 +35,13 @@ bool lifecycle_line(const std::string& line) {
 
 // Start-up and registration with DebugLogging on, the hooks taking ids from `first_id`.
 void add_start(Lines& lines, int first_id) {
-    lines.insert(lines.end(), {"Starting mods (from mods.txt load order)...\n",
-                               "No mods.txt file found...\n",
-                               "Starting mods (from enabled.txt, no defined load order)...\n",
-                               "Mod 'Tallyglass' has enabled.txt, starting mod.\n",
-                               std::string(testing_support::default_startup) +
-                                   ", ProbeValues=false, DebugLogging=true.\n",
-                               "[Tallyglass] Unreal initialized; registering configured hooks.\n"});
+    lines.insert(lines.end(),
+                 {"Starting mods (from mods.txt load order)...\n", "No mods.txt file found...\n",
+                  "Starting mods (from enabled.txt, no defined load order)...\n",
+                  "Mod 'Tallyglass' has enabled.txt, starting mod.\n",
+                  std::string(testing_support::default_startup) +
+                      ", ProbeValues=false, DebugLogging=true.\n",
+                  "[Tallyglass] Unreal initialized; registering configured hooks.\n"});
     for (int i = 0; i < 4; ++i) {
         lines.push_back(registered(hook_paths[i], first_id + 2 * i, first_id + 2 * i + 1));
     }
@@ -51,8 +51,8 @@ Lines expected_lines(int reloads) {
     Lines lines;
     add_start(lines, 1);
     for (int reload = 1; reload <= reloads; ++reload) {
-        lines.insert(lines.end(), {"Re-installing all mods\n",
-                                   "Stopping C++ mod 'Tallyglass' for uninstall\n"});
+        lines.insert(lines.end(),
+                     {"Re-installing all mods\n", "Stopping C++ mod 'Tallyglass' for uninstall\n"});
         for (int i = 3; i >= 0; --i) {
             lines.push_back("[Tallyglass] Unregistered hook for " + std::string(hook_paths[i]) +
                             ".\n");

@@ -90,8 +90,17 @@ UFunction* define_function(UClass* owner, StringView name, std::uint16_t params_
                            int return_offset, NativeCode native, FunctionKind kind) {
     auto* cls = detail::rec(owner);
     auto record = std::make_unique<detail::FunctionRecord>(
-        detail::FunctionRecord{owner, String(name), params_size, return_offset, std::move(native),
-                               kind, false, detail::name_index(name, true), 0, 0xFFFF, {}});
+        detail::FunctionRecord{owner,
+                               String(name),
+                               params_size,
+                               return_offset,
+                               std::move(native),
+                               kind,
+                               false,
+                               detail::name_index(name, true),
+                               0,
+                               0xFFFF,
+                               {}});
     UFunction* function = detail::new_function(
         cls->package + STR(".") + cls->name + STR(":") + String(name), std::move(record));
     cls->functions.push_back(function);
@@ -198,7 +207,8 @@ auto UObject::ProcessEvent(UFunction* function, void* Parms) -> void {
     if (Parms && size > 0) {
         alignas(16) std::byte small[256];
         std::unique_ptr<std::byte[]> large;
-        std::byte* frame = size <= sizeof(small) ? small : (large.reset(new std::byte[size]), large.get());
+        std::byte* frame =
+            size <= sizeof(small) ? small : (large.reset(new std::byte[size]), large.get());
         std::memcpy(frame, Parms, size);
     }
     simhost::detail::run(this, function, Parms);

@@ -132,9 +132,8 @@ void define_from(const FunctionRow& f) {
             return_offset = p.offset;
         }
     }
-    UFunction* function = define_function(find_class(f.owner), f.name,
-                                          static_cast<std::uint16_t>(size), return_offset,
-                                          code_of(f));
+    UFunction* function = define_function(
+        find_class(f.owner), f.name, static_cast<std::uint16_t>(size), return_offset, code_of(f));
     (void)function; // its parameters come from the table, as for every function defined
 }
 

@@ -28,14 +28,22 @@ LayoutTable table;
 
 const CharType* property_type_name(PropertyType type) {
     switch (type) {
-    case PropertyType::Int: return STR("IntProperty");
-    case PropertyType::Byte: return STR("ByteProperty");
-    case PropertyType::Bool: return STR("BoolProperty");
-    case PropertyType::Float: return STR("FloatProperty");
-    case PropertyType::Object: return STR("ObjectProperty");
-    case PropertyType::Text: return STR("TextProperty");
-    case PropertyType::Array: return STR("ArrayProperty");
-    case PropertyType::Struct: return STR("StructProperty");
+    case PropertyType::Int:
+        return STR("IntProperty");
+    case PropertyType::Byte:
+        return STR("ByteProperty");
+    case PropertyType::Bool:
+        return STR("BoolProperty");
+    case PropertyType::Float:
+        return STR("FloatProperty");
+    case PropertyType::Object:
+        return STR("ObjectProperty");
+    case PropertyType::Text:
+        return STR("TextProperty");
+    case PropertyType::Array:
+        return STR("ArrayProperty");
+    case PropertyType::Struct:
+        return STR("StructProperty");
     }
     return STR("Property");
 }
@@ -53,10 +61,12 @@ LayoutTable default_layout() {
         {umg, STR("TextBlock"), STR("Widget"), {field(STR("Text"), T::Text, 0x1A0, sizeof(FText))}},
         {umg, STR("UserWidget"), STR("Widget"), {}},
         {STR("/Game/UI/Trading/W_Trading_Main"), STR("W_Trading_Main_C"), STR("UserWidget"), {}},
-        {STR("/Game/UI/Trading/W_TradingInventory"), STR("W_TradingInventory_C"),
+        {STR("/Game/UI/Trading/W_TradingInventory"),
+         STR("W_TradingInventory_C"),
          STR("UserWidget"),
          {}},
-        {STR("/Game/UI/Trading/W_Trading_BalanceSection"), STR("W_Trading_BalanceSection_C"),
+        {STR("/Game/UI/Trading/W_Trading_BalanceSection"),
+         STR("W_Trading_BalanceSection_C"),
          STR("UserWidget"),
          {}},
         {STR("/Game/UI/Inventory/W_Inventory_Main"),
@@ -84,7 +94,8 @@ LayoutTable default_layout() {
           field(STR("bShow"), T::Bool, 168, 1)}},
         {g1r, STR("ItemBaseConfig"), {}, {field(STR("BaseValue"), T::Int, 128, 4)}},
     };
-    PropertyRow items = param(STR("ReturnValue"), T::Array, 0, 16, returned, STR("InventorySlotData"));
+    PropertyRow items =
+        param(STR("ReturnValue"), T::Array, 0, 16, returned, STR("InventorySlotData"));
     t.functions = {
         function(STR("TextBlock"), STR("SetText"),
                  {param(STR("InText"), T::Text, 0, sizeof(FText))}),

@@ -45,8 +45,7 @@ auto FObjectPropertyBase::StaticClass() -> FFieldClass& {
     return c;
 }
 auto FObjectProperty::StaticClass() -> FFieldClass& {
-    static FFieldClass& c =
-        field_class(STR("ObjectProperty"), &FObjectPropertyBase::StaticClass());
+    static FFieldClass& c = field_class(STR("ObjectProperty"), &FObjectPropertyBase::StaticClass());
     return c;
 }
 auto FTextProperty::StaticClass() -> FFieldClass& {
@@ -125,14 +124,22 @@ using RC::Unreal::ObjectAccess;
 std::unique_ptr<RC::Unreal::FProperty> make(PropertyType type) {
     namespace U = RC::Unreal;
     switch (type) {
-    case PropertyType::Int: return ObjectAccess::make_property<U::FIntProperty>();
-    case PropertyType::Byte: return ObjectAccess::make_property<U::FByteProperty>();
-    case PropertyType::Bool: return ObjectAccess::make_property<U::FBoolProperty>();
-    case PropertyType::Float: return ObjectAccess::make_property<U::FFloatProperty>();
-    case PropertyType::Object: return ObjectAccess::make_property<U::FObjectProperty>();
-    case PropertyType::Text: return ObjectAccess::make_property<U::FTextProperty>();
-    case PropertyType::Array: return ObjectAccess::make_property<U::FArrayProperty>();
-    case PropertyType::Struct: return ObjectAccess::make_property<U::FStructProperty>();
+    case PropertyType::Int:
+        return ObjectAccess::make_property<U::FIntProperty>();
+    case PropertyType::Byte:
+        return ObjectAccess::make_property<U::FByteProperty>();
+    case PropertyType::Bool:
+        return ObjectAccess::make_property<U::FBoolProperty>();
+    case PropertyType::Float:
+        return ObjectAccess::make_property<U::FFloatProperty>();
+    case PropertyType::Object:
+        return ObjectAccess::make_property<U::FObjectProperty>();
+    case PropertyType::Text:
+        return ObjectAccess::make_property<U::FTextProperty>();
+    case PropertyType::Array:
+        return ObjectAccess::make_property<U::FArrayProperty>();
+    case PropertyType::Struct:
+        return ObjectAccess::make_property<U::FStructProperty>();
     }
     return ObjectAccess::make_property<U::FStructProperty>();
 }
@@ -140,14 +147,22 @@ std::unique_ptr<RC::Unreal::FProperty> make(PropertyType type) {
 RC::Unreal::FFieldClass& class_of_type(PropertyType type) {
     namespace U = RC::Unreal;
     switch (type) {
-    case PropertyType::Int: return U::FIntProperty::StaticClass();
-    case PropertyType::Byte: return U::FByteProperty::StaticClass();
-    case PropertyType::Bool: return U::FBoolProperty::StaticClass();
-    case PropertyType::Float: return U::FFloatProperty::StaticClass();
-    case PropertyType::Object: return U::FObjectProperty::StaticClass();
-    case PropertyType::Text: return U::FTextProperty::StaticClass();
-    case PropertyType::Array: return U::FArrayProperty::StaticClass();
-    case PropertyType::Struct: return U::FStructProperty::StaticClass();
+    case PropertyType::Int:
+        return U::FIntProperty::StaticClass();
+    case PropertyType::Byte:
+        return U::FByteProperty::StaticClass();
+    case PropertyType::Bool:
+        return U::FBoolProperty::StaticClass();
+    case PropertyType::Float:
+        return U::FFloatProperty::StaticClass();
+    case PropertyType::Object:
+        return U::FObjectProperty::StaticClass();
+    case PropertyType::Text:
+        return U::FTextProperty::StaticClass();
+    case PropertyType::Array:
+        return U::FArrayProperty::StaticClass();
+    case PropertyType::Struct:
+        return U::FStructProperty::StaticClass();
     }
     return U::FStructProperty::StaticClass();
 }
@@ -173,8 +188,7 @@ RC::Unreal::FProperty* add(RC::Unreal::UStructProperties& to, PropertyType type,
 void declare_properties(RC::Unreal::UStructProperties& to,
                         const std::vector<game::PropertyRow>& rows) {
     for (const auto& row : rows) {
-        auto* p =
-            add(to, row.type, row.name, row.offset, row.size, row.flags, row.property_class);
+        auto* p = add(to, row.type, row.name, row.offset, row.size, row.flags, row.property_class);
         if (row.type == PropertyType::Array) {
             ObjectAccess::inner(static_cast<RC::Unreal::FArrayProperty*>(p)) =
                 add(to, row.inner, row.name + STR("_Inner"), 0, 8, 0, row.property_class);

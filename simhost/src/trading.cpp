@@ -47,7 +47,8 @@ Screen build_screen(const game::LayoutTable& layout) {
         auto* tree = widget_tree(inventory_main);
         list = new_object(find_class(STR("DiscreteItemViewWidget")), STR("ItemList"), tree);
         base = game::new_inventory_base(String(name) + STR("_InventoryBaseTrading"), instance);
-        game::write_property(inventory_main, STR("W_Inventory_Main_C"), STR("InventoryBaseTrading"), base);
+        game::write_property(inventory_main, STR("W_Inventory_Main_C"), STR("InventoryBaseTrading"),
+                             base);
     };
     inventory(STR("W_TradingInventory_Buy"), s.trader_inventory_main, s.trader_list, s.trader_base);
     inventory(STR("W_TradingInventory_Sell"), s.player_inventory_main, s.player_list,
@@ -58,7 +59,8 @@ Screen build_screen(const game::LayoutTable& layout) {
         balance = new_object(find_class(STR("TradingBalanceInventory")),
                              STR("TradingBalanceInventory_0"), widget_tree(widget));
         base = game::new_inventory_base(String(name) + STR("_InventoryBaseTrading"), instance);
-        game::write_property(balance, STR("TradingBalanceInventory"), STR("m_InventoryBaseTrading"), base);
+        game::write_property(balance, STR("TradingBalanceInventory"), STR("m_InventoryBaseTrading"),
+                             base);
     };
     section(STR("W_Trading_BalanceSection_Buy"), s.buy_balance, s.offer_buy_base);
     section(STR("W_Trading_BalanceSection_Sell"), s.sell_balance, s.offer_sell_base);

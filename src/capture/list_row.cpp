@@ -73,7 +73,8 @@ bool Tallyglass::read_slot_data_row(TradeSide side, host::Object* slot_data,
     if (!get_base_config) {
         return false;
     }
-    host::Object* base_config = base_config_at(layout.get_base_config, source.owner(), get_base_config, fields.pos);
+    host::Object* base_config =
+        base_config_at(layout.get_base_config, source.owner(), get_base_config, fields.pos);
     if (!base_config) {
         return false;
     }

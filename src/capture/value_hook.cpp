@@ -33,7 +33,8 @@ CapturedSlot capture_slot(Tallyglass& mod, TradeSide side, host::Object* slot,
     if (!position_in_range(out.fields.pos)) {
         return out;
     }
-    out.config = base_config_at(mod.layout.get_base_config, inventory, get_base_config, out.fields.pos);
+    out.config =
+        base_config_at(mod.layout.get_base_config, inventory, get_base_config, out.fields.pos);
     if (!out.config) {
         return out;
     }

@@ -33,7 +33,8 @@ PropertyInfo describe(U::FProperty* p) {
 
 template <class Visit> void for_each_property(U::UStruct* s, Visit&& visit) {
 #ifdef TALLYGLASS_UE4SS_MAIN
-    for (U::FProperty* p : U::TFieldRange<U::FProperty>(s, U::EFieldIterationFlags::IncludeDeprecated)) {
+    for (U::FProperty* p :
+         U::TFieldRange<U::FProperty>(s, U::EFieldIterationFlags::IncludeDeprecated)) {
         visit(p);
     }
 #else

@@ -26,7 +26,7 @@ struct PropertyInfo {
 struct FunctionInfo {
     std::int32_t parms_size = 0;
     std::int32_t num_parms = 0;
-    std::int32_t return_offset = 0xFFFF; // none
+    std::int32_t return_offset = 0xFFFF;  // none
     std::vector<PropertyInfo> parameters; // every CPF_Parm property, the return value included
 };
 

@@ -23,9 +23,8 @@ public:
     }
     template <typename ValueType>
     auto ContainerPtrToValuePtr(void* ContainerPtr, std::int32_t ArrayIndex = 0) -> ValueType* {
-        return static_cast<ValueType*>(static_cast<void*>(static_cast<std::uint8_t*>(ContainerPtr) +
-                                                          Offset_Internal +
-                                                          ElementSize * ArrayIndex));
+        return static_cast<ValueType*>(static_cast<void*>(
+            static_cast<std::uint8_t*>(ContainerPtr) + Offset_Internal + ElementSize * ArrayIndex));
     }
     template <typename ValueType>
     auto ContainerPtrToValuePtr(const void* ContainerPtr, std::int32_t ArrayIndex = 0) const

@@ -33,7 +33,8 @@ void install(const LayoutTable& layout = default_layout());
 // property's width; nothing when the (patched) game has no such property.
 void write_property(UObject* object, StringView cls, StringView property, const void* value,
                     std::size_t size);
-template <class T> void write_property(UObject* object, StringView cls, StringView property, T value) {
+template <class T>
+void write_property(UObject* object, StringView cls, StringView property, T value) {
     write_property(object, cls, property, &value, sizeof(T));
 }
 

@@ -6,8 +6,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <simhost/engine.hpp>
+#include <string_view>
 #include <vector>
 
 namespace simhost::game {
